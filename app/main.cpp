@@ -1,0 +1,54 @@
+// Entry of the program: reads the puzzle named by "-i" (default "in.txt"),
+// echoes it, searches, and on success writes the two pages.
+//
+// Exit status: 1 after a solution, and 1 when there is none; 2 when the
+// command line, the puzzle file or a page could not be used.
+#include <cstdio>
+
+#include "app/comando.h"
+#include "app/lettore.h"
+#include "app/stato.h"
+#include "report/pagine.h"
+#include "solver/inserisci.h"
+
+int main(int argc, char *argv[]) {
+  const Comando comando = leggicomando(argc, argv);
+  if (!comando.valido) {
+    console(comando.errore);
+    return 2;
+  }
+
+  std::string testo;
+  switch (caricafile(comando.fileinput, testo)) {
+  case Caricamento::riuscito:
+    break;
+  case Caricamento::apertura:
+    console("Errore nell'apertura del file " + comando.fileinput + "\n");
+    return 2;
+  case Caricamento::lettura:
+    console("Errore nella lettura del file " + comando.fileinput + "\n");
+    return 2;
+  }
+
+  const Lettura puzzle = leggipuzzle(testo);
+  if (!puzzle.valida) {
+    console(messaggiolettura(comando.fileinput, puzzle));
+    return 2;
+  }
+
+  preparastato(static_cast<int>(puzzle.griglia.size()));
+  tabella = puzzle.griglia;
+  tabellaold = puzzle.griglia;
+  console("\nTabella iniziale:\n\n" + ecogriglia(tabella));
+  tp0 = orologio();
+
+  if (!inserisci(tabella, 0, 0))
+    return 1;
+
+  tp1 = orologio();
+  const bool pagine = stampatabella(tabella, passi);
+  console("\n\nEsecuzione terminata.");
+  console("\nPremere un tasto per chiudere questa finestra.\n");
+  std::getchar();
+  return pagine ? 1 : 2;
+}

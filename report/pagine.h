@@ -1,0 +1,17 @@
+// The two pages written once the grid is complete, and the viewer launch.
+#pragma once
+
+#include "app/stato.h"
+
+// Writes "out4F.html": the puzzle, then one line and one board per step in
+// step order.  Uses tabellaold as its replay board: on return it holds g.
+// False when the page could not be written whole (the message is printed).
+bool stampapercorso(const Griglia &g, const Griglia &passi);
+
+// Writes "out.html" (given cells plain, solved ones red, size, time, link),
+// then the step page, then launches the viewer.  Reads tabellaold before the
+// step page overwrites it.  False when either page failed.
+bool stampatabella(const Griglia &g, const Griglia &passi);
+
+// Hands "out.html" to the platform's viewer, without waiting for it.
+void lanciavisualizzatore();

@@ -1,0 +1,53 @@
+#include <cstdio>
+#include <string>
+
+#include "report/intestazione.h"
+#include "report/pagine.h"
+#include "report/scrittore.h"
+
+namespace {
+
+void cella(Pagina &p, int valore, bool data, bool ombrata) {
+  char buf[128];
+  const char *formato =
+      data ? (ombrata ? "<td align=center bgcolor=\"#007700\">%d</td> "
+                      : "<td align=center>%d</td> ")
+           : (ombrata ? "<td align=center bgcolor=\"#007700\"><font color=red>%d</font></td> "
+                      : "<td align=center><font color=red>%d</font></td> ");
+  const int len = std::snprintf(buf, sizeof buf, formato, valore);
+  scrivi(p, std::string_view(buf, static_cast<std::size_t>(len)));
+}
+
+} // namespace
+
+bool stampatabella(const Griglia &g, const Griglia &passi) {
+  const int n = static_cast<int>(g.size());
+  Pagina p;
+  if (!apripagina(p, "out.html"))
+    return false;
+  const std::vector<char> ombra = ombre(n);
+  scrivi(p, INTESTAZIONE);
+  scrivi(p, "\n<br><br>\n<h1 align=\"center\">Soluzione Sudoku</h1>\n<br>\n\n");
+  scrivi(p, "<TABLE border=1 cellpadding=5 align=center>\n\n");
+  for (int i = 0; i < n; ++i) {
+    scrivi(p, "<tr>");
+    for (int j = 0; j < n; ++j)
+      cella(p, g[i][j], tabellaold[i][j] == g[i][j], ombra[static_cast<std::size_t>(i) * n + j]);
+    scrivi(p, "</tr>\n");
+  }
+  scrivi(p, "</table><br><br>");
+  char buf[256];
+  int len = std::snprintf(buf, sizeof buf, "\nGrandezza tabella: %d x %d<br>\n", n, n);
+  scrivi(p, std::string_view(buf, static_cast<std::size_t>(len)));
+  len = std::snprintf(buf, sizeof buf, "Tempo della CPU impiegato: %7.3f secondi<br>\n",
+                      (tp1 - tp0) / 1000.0);
+  scrivi(p, std::string_view(buf, static_cast<std::size_t>(len)));
+  scrivi(p, "<a href=\"out4F.html\">Guarda la soluzione passo per passo</a><br>\n");
+  scrivi(p, "</body></html>\n");
+  // A failed write of this page still lets the step page and the viewer go
+  // ahead; only a page that could not be opened stops here.
+  const bool soluzione = chiudipagina(p);
+  const bool percorso = stampapercorso(g, passi);
+  lanciavisualizzatore();
+  return soluzione && percorso;
+}

@@ -1,0 +1,38 @@
+// The candidate cube: for every value and cell, whether the value may still
+// be placed there.  Kept as bit planes, one per value, with a word pair per
+// row and per column of each plane, in step with each other.
+#pragma once
+
+#include <vector>
+
+#include "app/stato.h"
+#include "solver/bitutil.h"
+
+struct Cubo {
+  int n = 0;                   // grid side
+  int q = 1;                   // box side
+  int bande = 1;               // boxes along a side: n / q
+  std::vector<Riga> righe;     // [v*n + i]: columns of row i where value v+1 is a candidate
+  std::vector<Riga> colonne;   // [v*n + j]: rows of column j where value v+1 is a candidate
+  std::vector<int> quadrati;   // [v*bande*bande + b]: candidates of value v+1 in box b
+  std::vector<Riga> bandacol;  // [box column]: the columns of that stack of boxes
+  std::vector<Riga> bandariga; // [box row]: the rows of that band of boxes
+};
+
+inline int quadrato(const Cubo &c, int i, int j) {
+  return (i / c.q) * c.bande + j / c.q;
+}
+inline int &nelquadrato(Cubo &c, int v, int b) {
+  return c.quadrati[v * c.bande * c.bande + b];
+}
+inline bool candidato(const Cubo &c, int v, int i, int j) {
+  return ha(c.righe[v * c.n + i], j);
+}
+
+// Builds the cube of grid g (side n) into c, reusing its storage.
+// On return: value v+1 is a candidate at (i, j) exactly when the cell is
+// empty and v+1 stands neither in row i, nor in column j, nor in its box.
+void inizializza(int n, const Griglia &g, Cubo &c);
+
+// Removes value v+1 as a candidate of (i, j); false when it was not one.
+bool cancella(Cubo &c, int v, int i, int j);

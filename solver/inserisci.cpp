@@ -1,0 +1,107 @@
+#include "solver/inserisci.h"
+
+#include <vector>
+
+#include "solver/cubo.h"
+#include "solver/univoci.h"
+
+Lavoro lavoro;
+
+Riga prendiriga(Riga possibili, int i, const Griglia &g) {
+  for (int v : g[i])
+    if (v != 0)
+      togli(possibili, v - 1);
+  return possibili;
+}
+
+Riga prendicolonna(Riga possibili, int j, const Griglia &g) {
+  for (const auto &riga : g)
+    if (riga[j] != 0)
+      togli(possibili, riga[j] - 1);
+  return possibili;
+}
+
+Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
+  const Limiti l = limiti(i, j, latoquadrato(static_cast<int>(g.size())));
+  for (int r = l.minriga; r < l.maxriga; ++r)
+    for (int k = l.mincol; k < l.maxcol; ++k)
+      if (g[r][k] != 0)
+        togli(possibili, g[r][k] - 1);
+  return possibili;
+}
+
+namespace {
+
+// One node on the current search path.
+struct Nodo {
+  int i, j;           // the cell this node guesses
+  std::size_t inizio; // its first entry in the list of placed cells
+  Riga possibili;     // values still to try at (i, j)
+};
+
+// First empty cell at or after (i, j) in row-major order; false if none.
+bool primavuota(const Griglia &g, int n, int &i, int &j) {
+  for (; i < n; ++i, j = 0)
+    for (; j < n; ++j)
+      if (g[i][j] == 0)
+        return true;
+  return false;
+}
+
+} // namespace
+
+bool inserisci(Griglia &g, int i, int j) {
+  const int n = static_cast<int>(g.size());
+  Cubo cubo;
+  std::vector<Cella> piazzate; // cells placed by deduction along the path, in order
+  std::vector<Nodo> percorso;  // the nodes of the path, root first
+  lavoro = {};
+
+  // Enter a node at (i, j); then, as long as the path is not empty, give its
+  // last node its next value (descending into a new node) or undo it.
+  bool entra = true;
+  while (true) {
+    if (entra) {
+      ++lavoro.nodi;
+      const std::size_t inizio = piazzate.size();
+      inizializza(n, g, cubo);
+      univoci(n, cubo, g, piazzate);
+      if (!primavuota(g, n, i, j))
+        return true;
+      Riga possibili = intervallo(0, n);
+      possibili = prendiriga(possibili, i, g);
+      possibili = prendicolonna(possibili, j, g);
+      possibili = prendiquadrato(possibili, i, j, g);
+      percorso.push_back({i, j, inizio, possibili});
+    }
+    Nodo &nodo = percorso.back();
+    const int v = precedente(nodo.possibili, n - 1);
+    if (v >= 0) {
+      togli(nodo.possibili, v);
+      g[nodo.i][nodo.j] = v + 1;
+      ++classifica;
+      passi[nodo.i][nodo.j] = codicepasso(classifica, PASSO_IPOTESI);
+      if (primozero == 0)
+        console("Sottoramo Principale " + std::to_string(v + 1) + "\n");
+      ++primozero;
+      i = nodo.i;
+      j = nodo.j;
+      entra = true;
+      continue;
+    }
+    // Every value failed: empty the guessed cell and the node's deductions.
+    g[nodo.i][nodo.j] = 0;
+    for (std::size_t k = nodo.inizio; k < piazzate.size(); ++k) {
+      g[piazzate[k].i][piazzate[k].j] = 0;
+      --classifica;
+    }
+    piazzate.resize(nodo.inizio);
+    percorso.pop_back();
+    if (percorso.empty())
+      return false;
+    // Back in the parent: its guess is undone by the next one or by its own undo.
+    --classifica;
+    --primozero;
+    entra = false;
+  }
+}

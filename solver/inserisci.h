@@ -1,0 +1,26 @@
+// The depth-first search: every node deduces first, then guesses the values
+// of its first empty cell, largest first.
+#pragma once
+
+#include "app/stato.h"
+#include "solver/bitutil.h"
+
+// Values 1..N as bits 0..N-1: the filters clear the values already present
+// in the row, the column and the box of a cell.
+Riga prendiriga(Riga possibili, int i, const Griglia &g);
+Riga prendicolonna(Riga possibili, int j, const Griglia &g);
+Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g);
+
+// Work counters of the last search.
+struct Lavoro {
+  long long nodi = 0; // search nodes entered
+};
+extern Lavoro lavoro;
+
+// Searches from the root node at (i, j) over grid g (the process-wide
+// tabella in the program).
+// On entry: g holds the puzzle, classifica and primozero are 0.
+// On return: true with g complete, passi coding every step of the path and
+// classifica counting them; false when no completion exists, with g, and
+// classifica, back as they were on entry.
+bool inserisci(Griglia &g, int i, int j);

@@ -1,0 +1,21 @@
+// The deduction pass run at the start of every search node.
+#pragma once
+
+#include <vector>
+
+#include "app/stato.h"
+#include "solver/cubo.h"
+
+struct Cella {
+  int i, j;
+};
+
+// Fills the cells that the row, column and box tests can deduce, sweeping
+// value by value, row by row, column by column until a sweep changes nothing.
+//
+// On entry: c is the cube of g, just built by inizializza; classifica counts
+// the steps placed so far.
+// On return: each placement has its step number and code in passi, and its
+// cell appended to lista in placement order; c is narrowed to match.  At
+// depth 0 (primozero == 0) the count and the updated grid are printed.
+void univoci(int n, Cubo &c, Griglia &g, std::vector<Cella> &lista);
