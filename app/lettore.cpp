@@ -16,6 +16,7 @@ struct Gettone {
 struct Guasto {
   int colonna = 0; // 0 = no fault
   std::string messaggio;
+  int iniziotoken = 0; // column where the token holding the fault begins (0 = none)
 };
 
 std::string descrivi(unsigned char c) {
@@ -48,7 +49,7 @@ Guasto gettoni(const std::string &riga, int tetto, std::vector<Gettone> &out) {
       while (p < n && riga[p] != ' ') {
         const unsigned char d = static_cast<unsigned char>(riga[p]);
         if (d < '0' || d > '9')
-          return {static_cast<int>(p) + 1, descrivi(d)};
+          return {static_cast<int>(p) + 1, descrivi(d), g.colonna};
         if (g.valore <= tetto)
           g.valore = g.valore * 10 + (d - '0');
         if (g.valore > tetto)
@@ -58,7 +59,7 @@ Guasto gettoni(const std::string &riga, int tetto, std::vector<Gettone> &out) {
         ++p;
       }
     } else {
-      return {static_cast<int>(p) + 1, descrivi(c)};
+      return {static_cast<int>(p) + 1, descrivi(c), static_cast<int>(p) + 1};
     }
     out.push_back(g);
     while (p < n && riga[p] == ' ')
@@ -79,7 +80,7 @@ struct Registro {
 
   explicit Registro(int lato)
       : n(lato), q(latoquadrato(lato)), inriga(lato * lato), incolonna(lato * lato),
-        inquadrato(lato * lato) {}
+        inquadrato((lato / q) * (lato / q) * lato) {}
 
   static std::string cella(int cella, int n) {
     return "(" + std::to_string(cella / n + 1) + "," + std::to_string(cella % n + 1) + ")";
@@ -116,6 +117,41 @@ Lettura guasto(int riga, int colonna, std::string messaggio) {
   return l;
 }
 
+// Takes the tokens of one line in order, then the fault that stopped the
+// line (if any): the first fault in reading order is the one reported.
+// Values are checked and recorded only with a registro; limite is the most
+// tokens the line may hold.
+std::optional<Lettura> esaminariga(Lettura &esito, Registro *registro, int linea, int limite,
+                                   const std::vector<Gettone> &tok, const Guasto &g, int n) {
+  const auto troppi = [&](int colonna) {
+    return guasto(
+        linea, colonna,
+        std::string(linea == 1 ? "troppi valori sulla prima riga" : "troppi valori nella riga") +
+            " (al massimo " + std::to_string(limite) + ")");
+  };
+  for (std::size_t c = 0; c < tok.size(); ++c) {
+    const Gettone &t = tok[c];
+    if (c >= static_cast<std::size_t>(limite))
+      return troppi(t.colonna);
+    if (registro == nullptr)
+      continue; // first line: values are checked once N is known
+    if (t.valore > n)
+      return guasto(linea, t.colonna, fuoriintervallo(t, n));
+    if (t.valore == 0)
+      continue;
+    std::string doppio = registro->registra(linea - 1, static_cast<int>(c), t.valore);
+    if (!doppio.empty())
+      return guasto(linea, t.colonna, doppio);
+    esito.griglia[linea - 1][c] = t.valore;
+  }
+  if (g.colonna != 0) {
+    if (g.iniziotoken != 0 && tok.size() >= static_cast<std::size_t>(limite))
+      return troppi(g.iniziotoken);
+    return guasto(linea, g.colonna, g.messaggio);
+  }
+  return std::nullopt;
+}
+
 } // namespace
 
 Lettura leggipuzzle(const std::string &testo) {
@@ -129,28 +165,22 @@ Lettura leggipuzzle(const std::string &testo) {
 
   std::size_t inizio = 0;
   for (int linea = 1; inizio < testo.size(); ++linea) {
-    const std::size_t fine = testo.find('\n', inizio);
-    if (fine == std::string::npos)
-      return guasto(linea, static_cast<int>(testo.size() - inizio) + 1,
-                    "l'ultima riga non termina con un a capo");
-    std::size_t lunghezza = fine - inizio;
-    if (lunghezza > 0 && testo[fine - 1] == '\r')
+    // The line runs to its "\n" (a "\r" right before it is part of the line
+    // end); a last line without one is read, then refused if nothing else is wrong.
+    std::size_t fine = testo.find('\n', inizio);
+    const bool senzaacapo = fine == std::string::npos;
+    std::size_t lunghezza = (senzaacapo ? testo.size() : fine) - inizio;
+    if (!senzaacapo && lunghezza > 0 && testo[fine - 1] == '\r')
       --lunghezza;
     const std::string riga = testo.substr(inizio, lunghezza);
-    inizio = fine + 1;
+    inizio = senzaacapo ? testo.size() : fine + 1;
 
     if (linea == 1) {
       if (riga.empty())
-        return guasto(1, 1,
-                      "la prima riga e' vuota: deve contenere tutti gli N valori della prima riga");
-      Guasto g = gettoni(riga, LATO_MASSIMO, tok);
-      // A fault past the 100th token is reported as too many tokens.
-      if (tok.size() > static_cast<std::size_t>(LATO_MASSIMO))
-        return guasto(1, tok[LATO_MASSIMO].colonna,
-                      "troppi valori sulla prima riga (al massimo " + std::to_string(LATO_MASSIMO) +
-                          ")");
-      if (g.colonna != 0)
-        return guasto(1, g.colonna, g.messaggio);
+        return guasto(1, 1, "la prima riga e' vuota: deve contenere i valori della prima riga");
+      const Guasto g = gettoni(riga, LATO_MASSIMO, tok);
+      if (auto l = esaminariga(esito, nullptr, 1, LATO_MASSIMO, tok, g, 0))
+        return *l;
       n = static_cast<int>(tok.size());
       const int q = latoquadrato(n);
       if (n % q != 0)
@@ -159,34 +189,21 @@ Lettura leggipuzzle(const std::string &testo) {
                           std::to_string(q) + ") non divide il lato della tabella");
       esito.griglia.assign(n, std::vector<int>(n, 0));
       registro.emplace(n);
+      if (auto l = esaminariga(esito, &*registro, 1, n, tok, {}, n))
+        return *l;
+    } else if (linea - 1 >= n) {
+      if (!riga.empty())
+        return guasto(linea, 1,
+                      "contenuto dopo l'ultima riga della tabella (le righe sono " +
+                          std::to_string(n) + ")");
     } else {
-      if (linea - 1 >= n) {
-        if (!riga.empty())
-          return guasto(linea, 1,
-                        "contenuto dopo l'ultima riga della tabella (le righe sono " +
-                            std::to_string(n) + ")");
-        continue;
-      }
-      Guasto g = gettoni(riga, n, tok);
-      if (tok.size() > static_cast<std::size_t>(n))
-        return guasto(linea, tok[n].colonna,
-                      "troppi valori nella riga (al massimo " + std::to_string(n) + ")");
-      if (g.colonna != 0)
-        return guasto(linea, g.colonna, g.messaggio);
+      const Guasto g = gettoni(riga, n, tok);
+      if (auto l = esaminariga(esito, &*registro, linea, n, tok, g, n))
+        return *l;
     }
-
-    const int r = linea - 1;
-    for (std::size_t c = 0; c < tok.size(); ++c) {
-      const Gettone &t = tok[c];
-      if (t.valore > n)
-        return guasto(linea, t.colonna, fuoriintervallo(t, n));
-      if (t.valore == 0)
-        continue;
-      std::string doppio = registro->registra(r, static_cast<int>(c), t.valore);
-      if (!doppio.empty())
-        return guasto(linea, t.colonna, doppio);
-      esito.griglia[r][c] = t.valore;
-    }
+    if (senzaacapo)
+      return guasto(linea, static_cast<int>(riga.size()) + 1,
+                    "l'ultima riga non termina con un a capo");
   }
   esito.valida = true;
   return esito;

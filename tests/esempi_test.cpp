@@ -8,7 +8,8 @@
 
 namespace {
 
-const std::string FINE = "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
+const std::string FINE =
+    "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
 
 int conta(const std::string &testo, const std::string &pezzo) {
   int n = 0;
@@ -32,19 +33,28 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
 
   // Steps in order: (row, column) 1-based, value, kind of reason.
   const char *const atteso[] = {
-      "  1\xB0 numero trovato (1,4):  4 (Numero determinato univocamente - Unico possibile di riga)",
+      "  1\xB0 numero trovato (1,4):  4 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
       "  2\xB0 numero trovato (2,1):  4 (Numero imposto arbitrariamente)",
-      "  3\xB0 numero trovato (2,2):  3 (Numero determinato univocamente - Unico possibile di riga)",
+      "  3\xB0 numero trovato (2,2):  3 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
       "  4\xB0 numero trovato (2,3):  2 (Numero imposto arbitrariamente)",
-      "  5\xB0 numero trovato (2,4):  1 (Numero determinato univocamente - Unico possibile di riga)",
+      "  5\xB0 numero trovato (2,4):  1 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
       "  6\xB0 numero trovato (3,1):  3 (Numero imposto arbitrariamente)",
-      "  7\xB0 numero trovato (3,4):  2 (Numero determinato univocamente - Unico possibile di riga)",
-      "  8\xB0 numero trovato (4,1):  2 (Numero determinato univocamente - Unico possibile di riga)",
-      "  9\xB0 numero trovato (4,4):  3 (Numero determinato univocamente - Unico possibile di riga)",
+      "  7\xB0 numero trovato (3,4):  2 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
+      "  8\xB0 numero trovato (4,1):  2 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
+      "  9\xB0 numero trovato (4,4):  3 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
       " 10\xB0 numero trovato (3,2):  4 (Numero imposto arbitrariamente)",
-      " 11\xB0 numero trovato (3,3):  1 (Numero determinato univocamente - Unico possibile di riga)",
-      " 12\xB0 numero trovato (4,2):  1 (Numero determinato univocamente - Unico possibile di riga)",
-      " 13\xB0 numero trovato (4,3):  4 (Numero determinato univocamente - Unico possibile di riga)",
+      " 11\xB0 numero trovato (3,3):  1 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
+      " 12\xB0 numero trovato (4,2):  1 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
+      " 13\xB0 numero trovato (4,3):  4 (Numero determinato univocamente - Unico possibile di "
+      "riga)",
   };
   std::size_t da = 0;
   for (const char *riga : atteso) {
@@ -69,8 +79,7 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
       "<tr>\n\n<td>&nbsp;</td>\n<td>&nbsp;</td>\n<td bgcolor=white>&nbsp;</td>\n"
       "<td bgcolor=white>&nbsp;</td>\n</tr>\n\n"
       "</table><br>\n\n";
-  EXPECT_NE(c.out4f->find(atteso[0] + std::string("<br><br>\n") + primatavola),
-            std::string::npos);
+  EXPECT_NE(c.out4f->find(atteso[0] + std::string("<br><br>\n") + primatavola), std::string::npos);
 
   const std::string iniziale =
       "<br><br><h1 align=center>Soluzione passo per passo</h1><br><p align=center>"

@@ -19,7 +19,9 @@ void prepara(const Griglia &g) {
   primozero = 1; // keep the deduction report off the console
 }
 
-Griglia vuota(int n) { return Griglia(n, std::vector<int>(n, 0)); }
+Griglia vuota(int n) {
+  return Griglia(n, std::vector<int>(n, 0));
+}
 
 int candidati(const Cubo &c) {
   int k = 0;
@@ -127,11 +129,10 @@ TEST(Deduzione, LatoUnoPerTreEDue) {
 }
 
 TEST(Deduzione, NessunaCellaConUnSoloCandidatoSenzaTest) {
-  const Griglia g = {{0, 0, 0, 9, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 7, 4, 0, 0, 0},
-                     {0, 0, 0, 0, 0, 0, 1, 0, 0}, {8, 0, 0, 0, 0, 6, 0, 0, 9},
-                     {2, 4, 0, 5, 8, 0, 0, 0, 3}, {6, 0, 0, 0, 3, 0, 0, 5, 0},
-                     {0, 0, 0, 0, 4, 5, 9, 0, 0}, {0, 9, 4, 8, 1, 0, 0, 6, 2},
-                     {0, 0, 0, 0, 0, 7, 0, 4, 0}};
+  const Griglia g = {
+      {0, 0, 0, 9, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 7, 4, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 1, 0, 0},
+      {8, 0, 0, 0, 0, 6, 0, 0, 9}, {2, 4, 0, 5, 8, 0, 0, 0, 3}, {6, 0, 0, 0, 3, 0, 0, 5, 0},
+      {0, 0, 0, 0, 4, 5, 9, 0, 0}, {0, 9, 4, 8, 1, 0, 0, 6, 2}, {0, 0, 0, 0, 0, 7, 0, 4, 0}};
   prepara(g);
   Cubo c;
   inizializza(9, tabella, c);
