@@ -83,7 +83,9 @@ struct Registro {
         inquadrato((lato / q) * (lato / q) * lato) {}
 
   static std::string cella(int cella, int n) {
-    return "(" + std::to_string(cella / n + 1) + "," + std::to_string(cella % n + 1) + ")";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "(%d,%d)", cella / n + 1, cella % n + 1);
+    return buf;
   }
 
   // Records value v at (r, c); returns a message when v clashes with an earlier given.

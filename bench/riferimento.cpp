@@ -11,7 +11,7 @@ namespace riferimento {
 namespace {
 
 // Appends printf-style formatted text to a string.
-void scrivi(std::string& out, const char* formato, ...) {
+void scrivi(std::string &out, const char *formato, ...) {
   std::va_list argomenti;
   va_start(argomenti, formato);
   std::va_list copia;
@@ -25,10 +25,12 @@ void scrivi(std::string& out, const char* formato, ...) {
 }
 
 // Box side: integer part of the square root, computed in double precision.
-int latoquadrato(int n) { return static_cast<int>(std::sqrt(static_cast<double>(n))); }
+int latoquadrato(int n) {
+  return static_cast<int>(std::sqrt(static_cast<double>(n)));
+}
 
 // Box bounds of cell (i, j), found by stepping to the neighbouring multiples of q.
-void limiti(int i, int j, int quad, int& minriga, int& maxriga, int& mincol, int& maxcol) {
+void limiti(int i, int j, int quad, int &minriga, int &maxriga, int &mincol, int &maxcol) {
   minriga = i;
   while (minriga % quad != 0) {
     minriga--;
@@ -48,8 +50,8 @@ void limiti(int i, int j, int quad, int& minriga, int& maxriga, int& mincol, int
 }
 
 // Console echo of a grid: "%2d " per cell, a line feed per row, one more at the end.
-void stampagriglia(std::string& out, const Griglia& griglia) {
-  for (const auto& riga : griglia) {
+void stampagriglia(std::string &out, const Griglia &griglia) {
+  for (const auto &riga : griglia) {
     for (int valore : riga) {
       scrivi(out, "%2d ", valore);
     }
@@ -58,7 +60,7 @@ void stampagriglia(std::string& out, const Griglia& griglia) {
   out += "\n";
 }
 
-void controlla(const Griglia& griglia) {
+void controlla(const Griglia &griglia) {
   const int n = static_cast<int>(griglia.size());
   if (n < 1 || n > 100) {
     throw std::invalid_argument("grid side must be between 1 and 100");
@@ -66,7 +68,7 @@ void controlla(const Griglia& griglia) {
   if (n % latoquadrato(n) != 0) {
     throw std::invalid_argument("box side does not divide the grid side");
   }
-  for (const auto& riga : griglia) {
+  for (const auto &riga : griglia) {
     if (static_cast<int>(riga.size()) != n) {
       throw std::invalid_argument("grid is not square");
     }
@@ -94,8 +96,8 @@ struct Stato {
 };
 
 // One deduction pass over the cube; places values in the grid, codes them, lists them in canc.
-void univocipassaggio(int n, Cubo& ntab, Griglia& griglia, std::vector<std::pair<int, int>>& canc,
-                      Stato& s) {
+void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair<int, int>> &canc,
+                      Stato &s) {
   int giro = 1;
   int inseriti = 0;
   const int quad = latoquadrato(n);
@@ -257,7 +259,7 @@ void univocipassaggio(int n, Cubo& ntab, Griglia& griglia, std::vector<std::pair
 }
 
 // Clears from the candidate list every value present in row i.
-void prendiriga(std::vector<int>& lista, int i, const Griglia& griglia) {
+void prendiriga(std::vector<int> &lista, int i, const Griglia &griglia) {
   const int n = static_cast<int>(griglia.size());
   for (int k = 0; k < n; k++) {
     if (griglia[i][k] != 0) {
@@ -267,7 +269,7 @@ void prendiriga(std::vector<int>& lista, int i, const Griglia& griglia) {
 }
 
 // Clears from the candidate list every value present in column j.
-void prendicolonna(std::vector<int>& lista, int j, const Griglia& griglia) {
+void prendicolonna(std::vector<int> &lista, int j, const Griglia &griglia) {
   const int n = static_cast<int>(griglia.size());
   for (int k = 0; k < n; k++) {
     if (griglia[k][j] != 0) {
@@ -277,7 +279,7 @@ void prendicolonna(std::vector<int>& lista, int j, const Griglia& griglia) {
 }
 
 // Clears from the candidate list every value present in the box of (i, j).
-void prendiquadrato(std::vector<int>& lista, int i, int j, const Griglia& griglia) {
+void prendiquadrato(std::vector<int> &lista, int i, int j, const Griglia &griglia) {
   const int quad = latoquadrato(static_cast<int>(griglia.size()));
   int minriga = 0;
   int maxriga = 0;
@@ -295,10 +297,10 @@ void prendiquadrato(std::vector<int>& lista, int i, int j, const Griglia& grigli
 
 // One search node. Instead of ending the process on a complete grid it records the result in
 // the state, sets finito and returns; every caller then returns at once without undoing.
-void inserisci(Stato& s, int i, int j) {
+void inserisci(Stato &s, int i, int j) {
   s.nodi++;
   const int n = s.grandezza;
-  Griglia& griglia = s.tabella;
+  Griglia &griglia = s.tabella;
   std::vector<std::pair<int, int>> cancella;
 
   {
@@ -359,14 +361,14 @@ void inserisci(Stato& s, int i, int j) {
   }
 
   griglia[i][j] = 0;
-  for (const auto& cella : cancella) {
+  for (const auto &cella : cancella) {
     griglia[cella.first][cella.second] = 0;
     s.classifica--;
   }
 }
 
 // Page header shared by both pages.
-void intestazione(std::string& out) {
+void intestazione(std::string &out) {
   out += "<html>\n<head>\n<META NAME=\"DC.Title\" CONTENT=\"Sudoku\">";
   out += "\n<META NAME=\"description\" CONTENT=\"Output del programma";
   out += " per la risoluzione del Sudoku di Brunalvio\">\n";
@@ -378,7 +380,7 @@ void intestazione(std::string& out) {
 
 } // namespace
 
-Cubo inizializza(const Griglia& griglia) {
+Cubo inizializza(const Griglia &griglia) {
   const int n = static_cast<int>(griglia.size());
   const int quad = latoquadrato(n);
   Cubo ntab(static_cast<std::size_t>(n),
@@ -418,7 +420,7 @@ Cubo inizializza(const Griglia& griglia) {
   return ntab;
 }
 
-Passaggio univoci(const Griglia& griglia, int classifica) {
+Passaggio univoci(const Griglia &griglia, int classifica) {
   controlla(griglia);
   const int n = static_cast<int>(griglia.size());
   Stato s;
@@ -437,7 +439,7 @@ Passaggio univoci(const Griglia& griglia, int classifica) {
   return p;
 }
 
-Esito risolvi(const Griglia& puzzle) {
+Esito risolvi(const Griglia &puzzle) {
   controlla(puzzle);
   const int n = static_cast<int>(puzzle.size());
   Stato s;
@@ -466,9 +468,9 @@ Esito risolvi(const Griglia& puzzle) {
   return e;
 }
 
-std::string paginasoluzione(const Griglia& puzzle, const Esito& e, int millisecondi) {
-  const Griglia& griglia = e.griglia;
-  const Griglia& tabellaold = puzzle;
+std::string paginasoluzione(const Griglia &puzzle, const Esito &e, int millisecondi) {
+  const Griglia &griglia = e.griglia;
+  const Griglia &tabellaold = puzzle;
   const int n = static_cast<int>(griglia.size());
   const int quad = latoquadrato(n);
   std::string out;
@@ -515,9 +517,9 @@ std::string paginasoluzione(const Griglia& puzzle, const Esito& e, int milliseco
   return out;
 }
 
-std::string paginapercorso(const Griglia& puzzle, const Esito& e) {
-  const Griglia& griglia = e.griglia;
-  const Griglia& passi = e.passi;
+std::string paginapercorso(const Griglia &puzzle, const Esito &e) {
+  const Griglia &griglia = e.griglia;
+  const Griglia &passi = e.passi;
   Griglia tabellaold = puzzle; // replay board
   const int n = static_cast<int>(griglia.size());
   const int quad = latoquadrato(n);

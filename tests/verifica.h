@@ -15,13 +15,13 @@ using Griglia = std::vector<std::vector<int>>;
 // row, a column or a box (side floor(sqrt(N)), boxes aligned at multiples of the side; a box of
 // fewer than N cells only has to be free of repeats) and keeps every given of puzzle.
 // Otherwise false, with a short reason in *motivo when motivo is not null.
-bool verificasoluzione(const Griglia& puzzle, const Griglia& soluzione, std::string* motivo);
+bool verificasoluzione(const Griglia &puzzle, const Griglia &soluzione, std::string *motivo);
 
 // True when every cell empty in puzzle (and filled in soluzione) carries a step code
 // s + 10000 * k with k in 1..4 and s in 1..classifica, every s in 1..classifica is used
 // exactly once, and every given cell carries 0. Otherwise false, with a reason in *motivo.
-bool verificapercorso(const Griglia& puzzle, const Griglia& soluzione, const Griglia& passi,
-                      int classifica, std::string* motivo);
+bool verificapercorso(const Griglia &puzzle, const Griglia &soluzione, const Griglia &passi,
+                      int classifica, std::string *motivo);
 
 } // namespace verifica
 

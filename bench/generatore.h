@@ -20,26 +20,26 @@ Griglia generasoluzione(int n, std::uint32_t seme);
 
 // A copy of soluzione with `vuote` distinct random cells set to 0 (clamped to 0..N*N).
 // No uniqueness of the solution is sought.
-Griglia generapuzzle(const Griglia& soluzione, int vuote, std::uint32_t seme);
+Griglia generapuzzle(const Griglia &soluzione, int vuote, std::uint32_t seme);
 
 // Puzzle file text: one line per row, values separated by one space, 0 for an empty cell,
 // every line ended by "\n".
-std::string testopuzzle(const Griglia& g);
+std::string testopuzzle(const Griglia &g);
 
 // Reads a public collection: lines of N*N cell symbols ('.' or '0' empty, 1-9, then A = 10,
 // B = 11, ...), optionally followed by ":..." (only the puzzle part is taken) and/or a TAB and
 // a comment; or blocks of a "Grid ..." header followed by one line of digits per row.
 // Empty lines are skipped. Throws std::runtime_error on an unreadable file or a bad line.
-std::vector<Griglia> leggiraccolta(const std::string& percorso);
+std::vector<Griglia> leggiraccolta(const std::string &percorso);
 
 // Reads the solution part of every "puzzle:solution" line of a file.
-std::vector<Griglia> leggisoluzioni(const std::string& percorso);
+std::vector<Griglia> leggisoluzioni(const std::string &percorso);
 
 // Reads "puzzle:count[:solution]" lines: the puzzle and its number of solutions.
-std::vector<std::pair<Griglia, int>> leggitdoku(const std::string& percorso);
+std::vector<std::pair<Griglia, int>> leggitdoku(const std::string &percorso);
 
 // Converts one line of cell symbols (length N*N for some N) into a grid.
-Griglia grigliadasimboli(const std::string& simboli);
+Griglia grigliadasimboli(const std::string &simboli);
 
 } // namespace generatore
 

@@ -32,31 +32,31 @@ struct Esito {
 // Solves the puzzle exactly as the program does; N = puzzle.size().
 // Throws std::invalid_argument when the puzzle is not N x N with 1 <= N <= 100, when the box
 // side floor(sqrt(N)) does not divide N, or when a cell holds a value outside 0..N.
-Esito risolvi(const Griglia& puzzle);
+Esito risolvi(const Griglia &puzzle);
 
 // The two pages exactly as the program writes them, with '\n' line ends, for a solved run.
 // millisecondi is the difference of the two clock readings; the page shows it in seconds.
-std::string paginasoluzione(const Griglia& puzzle, const Esito& e, int millisecondi);
-std::string paginapercorso(const Griglia& puzzle, const Esito& e);
+std::string paginasoluzione(const Griglia &puzzle, const Esito &e, int millisecondi);
+std::string paginapercorso(const Griglia &puzzle, const Esito &e);
 
 // The building blocks, exposed for finer-grained comparisons.
 
 // Fresh candidate cube for the grid (N = griglia.size()).
-Cubo inizializza(const Griglia& griglia);
+Cubo inizializza(const Griglia &griglia);
 
 // Result of one deduction pass run on its own.
 struct Passaggio {
-  Griglia griglia;                         // grid after the pass
-  Griglia passi;                           // step codes (0 where the pass placed nothing)
-  int classifica = 0;                      // step counter after the pass
-  std::vector<std::pair<int, int>> celle;  // (row, column) of each placed cell, in order
-  Cubo cubo;                               // the cube as the pass leaves it
-  std::string trascrizione;                // the report the root node prints after its pass
+  Griglia griglia;                        // grid after the pass
+  Griglia passi;                          // step codes (0 where the pass placed nothing)
+  int classifica = 0;                     // step counter after the pass
+  std::vector<std::pair<int, int>> celle; // (row, column) of each placed cell, in order
+  Cubo cubo;                              // the cube as the pass leaves it
+  std::string trascrizione;               // the report the root node prints after its pass
 };
 
 // Builds the cube for the grid and runs one deduction pass on it, with the step counter
 // starting at classifica; same argument checks as risolvi().
-Passaggio univoci(const Griglia& griglia, int classifica = 0);
+Passaggio univoci(const Griglia &griglia, int classifica = 0);
 
 } // namespace riferimento
 

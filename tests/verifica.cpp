@@ -4,7 +4,7 @@
 namespace verifica {
 namespace {
 
-bool rifiuta(std::string* motivo, const std::string& testo) {
+bool rifiuta(std::string *motivo, const std::string &testo) {
   if (motivo != nullptr) {
     *motivo = testo;
   }
@@ -16,11 +16,11 @@ std::string cella(int r, int c) {
 }
 
 // True when g is n x n.
-bool quadrata(const Griglia& g, std::size_t n) {
+bool quadrata(const Griglia &g, std::size_t n) {
   if (g.size() != n) {
     return false;
   }
-  for (const auto& riga : g) {
+  for (const auto &riga : g) {
     if (riga.size() != n) {
       return false;
     }
@@ -39,7 +39,7 @@ int latointero(int n) {
 
 } // namespace
 
-bool verificasoluzione(const Griglia& puzzle, const Griglia& soluzione, std::string* motivo) {
+bool verificasoluzione(const Griglia &puzzle, const Griglia &soluzione, std::string *motivo) {
   const std::size_t dim = puzzle.size();
   if (dim == 0 || !quadrata(puzzle, dim)) {
     return rifiuta(motivo, "puzzle is not a non-empty square grid");
@@ -90,8 +90,8 @@ bool verificasoluzione(const Griglia& puzzle, const Griglia& soluzione, std::str
   return true;
 }
 
-bool verificapercorso(const Griglia& puzzle, const Griglia& soluzione, const Griglia& passi,
-                      int classifica, std::string* motivo) {
+bool verificapercorso(const Griglia &puzzle, const Griglia &soluzione, const Griglia &passi,
+                      int classifica, std::string *motivo) {
   const std::size_t dim = puzzle.size();
   if (dim == 0 || !quadrata(puzzle, dim)) {
     return rifiuta(motivo, "puzzle is not a non-empty square grid");
@@ -109,8 +109,8 @@ bool verificapercorso(const Griglia& puzzle, const Griglia& soluzione, const Gri
       const int codice = passi[r][c];
       if (puzzle[r][c] != 0) {
         if (codice != 0) {
-          return rifiuta(motivo, "given cell " + cella(r, c) + " has step code " +
-                                     std::to_string(codice));
+          return rifiuta(motivo,
+                         "given cell " + cella(r, c) + " has step code " + std::to_string(codice));
         }
         continue;
       }
@@ -119,8 +119,8 @@ bool verificapercorso(const Griglia& puzzle, const Griglia& soluzione, const Gri
       }
       // Codes of kind k occupy 10000 * k + 1 .. 10000 * k + 10000 (step numbers start at 1).
       if (codice < 10001 || codice > 50000) {
-        return rifiuta(motivo, "cell " + cella(r, c) + " has invalid step code " +
-                                   std::to_string(codice));
+        return rifiuta(motivo,
+                       "cell " + cella(r, c) + " has invalid step code " + std::to_string(codice));
       }
       const int tipo = (codice - 1) / 10000;
       const int passo = codice - 10000 * tipo;
@@ -129,8 +129,8 @@ bool verificapercorso(const Griglia& puzzle, const Griglia& soluzione, const Gri
                                    " beyond the step count " + std::to_string(classifica));
       }
       if (++usi[static_cast<std::size_t>(passo)] > 1) {
-        return rifiuta(motivo, "step " + std::to_string(passo) + " used twice, again at " +
-                                   cella(r, c));
+        return rifiuta(motivo,
+                       "step " + std::to_string(passo) + " used twice, again at " + cella(r, c));
       }
     }
   }

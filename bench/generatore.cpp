@@ -10,7 +10,7 @@ namespace {
 
 // Uniform integer in 0..limite-1 by rejection, independent of the standard library's
 // distributions (whose algorithms differ between implementations).
-std::uint32_t casuale(std::mt19937& motore, std::uint32_t limite) {
+std::uint32_t casuale(std::mt19937 &motore, std::uint32_t limite) {
   const std::uint64_t spazio = 1ULL << 32;
   const std::uint64_t soglia = spazio - spazio % limite;
   std::uint64_t x = 0;
@@ -21,7 +21,7 @@ std::uint32_t casuale(std::mt19937& motore, std::uint32_t limite) {
 }
 
 // Fisher-Yates shuffle driven by casuale().
-void mescola(std::vector<int>& v, std::mt19937& motore) {
+void mescola(std::vector<int> &v, std::mt19937 &motore) {
   for (std::size_t i = v.size(); i > 1; --i) {
     const std::size_t k = casuale(motore, static_cast<std::uint32_t>(i));
     std::swap(v[i - 1], v[k]);
@@ -46,7 +46,7 @@ int latointero(int n) {
 
 // Random order of the n lines (rows or columns): bands of q lines shuffled, and the lines
 // inside every band shuffled.
-std::vector<int> ordinelinee(int n, int q, std::mt19937& motore) {
+std::vector<int> ordinelinee(int n, int q, std::mt19937 &motore) {
   std::vector<int> bande = identita(n / q);
   mescola(bande, motore);
   std::vector<int> ordine;
@@ -61,7 +61,7 @@ std::vector<int> ordinelinee(int n, int q, std::mt19937& motore) {
 }
 
 // True when g is a valid complete grid with q x q boxes aligned at multiples of q.
-bool valida(const Griglia& g, int q) {
+bool valida(const Griglia &g, int q) {
   const int n = static_cast<int>(g.size());
   for (int a = 0; a < n; ++a) {
     std::vector<int> riga(static_cast<std::size_t>(n) + 1, 0);
@@ -103,7 +103,7 @@ int valoresimbolo(char ch) {
   return -1;
 }
 
-std::vector<std::string> righe(const std::string& percorso) {
+std::vector<std::string> righe(const std::string &percorso) {
   std::ifstream in(percorso);
   if (!in) {
     throw std::runtime_error("cannot open " + percorso);
@@ -131,7 +131,7 @@ std::string senzacommento(std::string riga) {
   return riga;
 }
 
-std::vector<std::string> campi(const std::string& riga) {
+std::vector<std::string> campi(const std::string &riga) {
   std::vector<std::string> out;
   std::size_t inizio = 0;
   while (true) {
@@ -145,7 +145,7 @@ std::vector<std::string> campi(const std::string& riga) {
   return out;
 }
 
-std::string dove(const std::string& percorso, std::size_t numero) {
+std::string dove(const std::string &percorso, std::size_t numero) {
   return percorso + ":" + std::to_string(numero + 1);
 }
 
@@ -197,7 +197,7 @@ Griglia generasoluzione(int n, std::uint32_t seme) {
   return g;
 }
 
-Griglia generapuzzle(const Griglia& soluzione, int vuote, std::uint32_t seme) {
+Griglia generapuzzle(const Griglia &soluzione, int vuote, std::uint32_t seme) {
   Griglia g = soluzione;
   const int n = static_cast<int>(g.size());
   const int celle = n * n;
@@ -218,9 +218,9 @@ Griglia generapuzzle(const Griglia& soluzione, int vuote, std::uint32_t seme) {
   return g;
 }
 
-std::string testopuzzle(const Griglia& g) {
+std::string testopuzzle(const Griglia &g) {
   std::string out;
-  for (const auto& riga : g) {
+  for (const auto &riga : g) {
     for (std::size_t c = 0; c < riga.size(); ++c) {
       if (c > 0) {
         out += ' ';
@@ -232,7 +232,7 @@ std::string testopuzzle(const Griglia& g) {
   return out;
 }
 
-Griglia grigliadasimboli(const std::string& simboli) {
+Griglia grigliadasimboli(const std::string &simboli) {
   const int lunghezza = static_cast<int>(simboli.size());
   const int n = latointero(lunghezza);
   if (n == 0 || n * n != lunghezza) {
@@ -249,7 +249,7 @@ Griglia grigliadasimboli(const std::string& simboli) {
   return g;
 }
 
-std::vector<Griglia> leggiraccolta(const std::string& percorso) {
+std::vector<Griglia> leggiraccolta(const std::string &percorso) {
   const std::vector<std::string> testo = righe(percorso);
   std::vector<Griglia> out;
   for (std::size_t k = 0; k < testo.size(); ++k) {
@@ -282,14 +282,14 @@ std::vector<Griglia> leggiraccolta(const std::string& percorso) {
       } else {
         out.push_back(grigliadasimboli(campi(riga)[0]));
       }
-    } catch (const std::runtime_error& errore) {
+    } catch (const std::runtime_error &errore) {
       throw std::runtime_error(dove(percorso, k) + ": " + errore.what());
     }
   }
   return out;
 }
 
-std::vector<Griglia> leggisoluzioni(const std::string& percorso) {
+std::vector<Griglia> leggisoluzioni(const std::string &percorso) {
   const std::vector<std::string> testo = righe(percorso);
   std::vector<Griglia> out;
   for (std::size_t k = 0; k < testo.size(); ++k) {
@@ -303,14 +303,14 @@ std::vector<Griglia> leggisoluzioni(const std::string& percorso) {
     }
     try {
       out.push_back(grigliadasimboli(parti[1]));
-    } catch (const std::runtime_error& errore) {
+    } catch (const std::runtime_error &errore) {
       throw std::runtime_error(dove(percorso, k) + ": " + errore.what());
     }
   }
   return out;
 }
 
-std::vector<std::pair<Griglia, int>> leggitdoku(const std::string& percorso) {
+std::vector<std::pair<Griglia, int>> leggitdoku(const std::string &percorso) {
   const std::vector<std::string> testo = righe(percorso);
   std::vector<std::pair<Griglia, int>> out;
   for (std::size_t k = 0; k < testo.size(); ++k) {
@@ -325,7 +325,7 @@ std::vector<std::pair<Griglia, int>> leggitdoku(const std::string& percorso) {
     }
     try {
       out.emplace_back(grigliadasimboli(parti[0]), std::stoi(parti[1]));
-    } catch (const std::runtime_error& errore) {
+    } catch (const std::runtime_error &errore) {
       throw std::runtime_error(dove(percorso, k) + ": " + errore.what());
     }
   }

@@ -1,0 +1,156 @@
+// The program's solver against the straightforward oracle: the same steps,
+// codes, nodes and console text on public collections and on seeded
+// generated puzzles; every solution also passes the independent checker.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/stato.h"
+#include "esecuzione.h"
+#include "generatore.h"
+#include "riferimento.h"
+#include "solver/inserisci.h"
+#include "verifica.h"
+
+namespace {
+
+const std::string FINE =
+    "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
+
+struct Mio {
+  bool risolto;
+  Griglia griglia, passi;
+  int classifica;
+  long long nodi;
+  std::string trascrizione;
+};
+
+// Runs the program's search in process, as the entry would.
+Mio risolvimio(const Griglia &puzzle) {
+  preparastato(static_cast<int>(puzzle.size()));
+  tabella = puzzle;
+  tabellaold = puzzle;
+  testing::internal::CaptureStderr();
+  const bool risolto = inserisci(tabella, 0, 0);
+  std::string console = testing::internal::GetCapturedStderr();
+  return {risolto,
+          tabella,
+          passi,
+          classifica,
+          lavoro.nodi,
+          "\nTabella iniziale:\n\n" + ecogriglia(puzzle) + console + (risolto ? FINE : "")};
+}
+
+// Same outcome as the oracle, to the byte; a solution must pass the checker.
+void confronta(const Griglia &puzzle, const std::string &nome) {
+  SCOPED_TRACE(nome + "\n" + generatore::testopuzzle(puzzle));
+  const riferimento::Esito atteso = riferimento::risolvi(puzzle);
+  const Mio mio = risolvimio(puzzle);
+  ASSERT_EQ(mio.risolto, atteso.risolto);
+  EXPECT_EQ(mio.nodi, atteso.nodi);
+  EXPECT_EQ(mio.classifica, atteso.classifica);
+  EXPECT_EQ(mio.griglia, atteso.griglia);
+  EXPECT_EQ(mio.passi, atteso.passi);
+  EXPECT_EQ(mio.trascrizione, atteso.trascrizione);
+  if (mio.risolto) {
+    std::string motivo;
+    EXPECT_TRUE(verifica::verificasoluzione(puzzle, mio.griglia, &motivo)) << motivo;
+    EXPECT_TRUE(verifica::verificapercorso(puzzle, mio.griglia, mio.passi, mio.classifica, &motivo))
+        << motivo;
+  }
+}
+
+std::string raccolta(const std::string &nome) {
+  return std::string(SUPPORT_PUZZLE_DIR) + "/" + nome;
+}
+
+void confrontaraccolta(const std::string &nome) {
+  ASSERT_TRUE(std::filesystem::exists(raccolta(nome))) << raccolta(nome);
+  const auto puzzle = generatore::leggiraccolta(raccolta(nome));
+  ASSERT_FALSE(puzzle.empty());
+  for (std::size_t k = 0; k < puzzle.size(); ++k)
+    confronta(puzzle[k], nome + " #" + std::to_string(k + 1));
+}
+
+TEST(Confronto, Raccolte9x9) {
+  for (const char *nome : {"hardest.txt", "top95.txt", "p096_sudoku.txt", "plb_sudoku20.txt",
+                           "tdoku_test_puzzles.txt"})
+    confrontaraccolta(nome);
+}
+
+TEST(Confronto, Raccolta16x16) {
+  confrontaraccolta("janko_16x16.txt");
+}
+
+// Random blanks, no uniqueness: many solutions, dead ends and deep searches.
+TEST(Confronto, GeneratiLatiQuadrati) {
+  const struct {
+    int n, vuote, semi;
+  } casi[] = {{1, 1, 2},     {4, 10, 20},  {4, 16, 1},   {9, 45, 30},  {9, 60, 30}, {9, 81, 1},
+              {16, 120, 12}, {16, 140, 8}, {16, 256, 1}, {25, 250, 4}, {25, 280, 4}};
+  for (const auto &c : casi)
+    for (int s = 1; s <= c.semi; ++s) {
+      const auto soluzione = generatore::generasoluzione(c.n, 1000u * c.n + s);
+      confronta(generatore::generapuzzle(soluzione, c.vuote, 7u * s + c.vuote),
+                "n " + std::to_string(c.n) + " vuote " + std::to_string(c.vuote) + " seme " +
+                    std::to_string(s));
+    }
+}
+
+// Boxes smaller than a row: the same rules apply, solvable or not.
+TEST(Confronto, GeneratiLatiNonQuadrati) {
+  // Whole empty grids of side 6 and more search very long trees: left out.
+  for (int n : {2, 3, 6, 8, 12})
+    for (int s = 1; s <= 8; ++s) {
+      const auto soluzione = generatore::generasoluzione(n, 77u * n + s);
+      for (int vuote : {n * n / 3, n * n / 2, n < 6 ? n * n : n * n / 2 + n})
+        confronta(generatore::generapuzzle(soluzione, vuote, 13u * s + vuote),
+                  "n " + std::to_string(n) + " vuote " + std::to_string(vuote) + " seme " +
+                      std::to_string(s));
+    }
+}
+
+// Whole runs of the binary: transcript and both pages against the oracle's.
+TEST(Confronto, ProgrammaEPagine) {
+  std::vector<Griglia> casi;
+  const auto top95 = generatore::leggiraccolta(raccolta("top95.txt"));
+  casi.insert(casi.end(), top95.begin(), top95.begin() + 3);
+  const auto tdoku = generatore::leggiraccolta(raccolta("tdoku_test_puzzles.txt"));
+  casi.insert(casi.end(), tdoku.end() - 4, tdoku.end());
+  casi.push_back(generatore::leggiraccolta(raccolta("janko_16x16.txt")).at(0));
+  casi.push_back(generatore::generapuzzle(generatore::generasoluzione(25, 5), 300, 5));
+  casi.push_back(generatore::generapuzzle(generatore::generasoluzione(6, 3), 20, 3));
+  casi.push_back(generatore::generapuzzle(generatore::generasoluzione(12, 3), 70, 3));
+  for (const auto &puzzle : casi) {
+    SCOPED_TRACE(generatore::testopuzzle(puzzle));
+    const riferimento::Esito atteso = riferimento::risolvi(puzzle);
+    const Corsa c = esegui(generatore::testopuzzle(puzzle));
+    EXPECT_EQ(c.stato, 1);
+    EXPECT_EQ(c.errori, atteso.trascrizione);
+    if (!atteso.risolto) {
+      EXPECT_FALSE(c.out || c.out4f);
+      continue;
+    }
+    ASSERT_TRUE(c.out && c.out4f);
+    EXPECT_EQ(senzatempo(*c.out), senzatempo(riferimento::paginasoluzione(puzzle, atteso, 0)));
+    EXPECT_TRUE(*c.out4f == riferimento::paginapercorso(puzzle, atteso)); // too large to print
+  }
+}
+
+// Sides beyond the collections: the solution passes the independent checker.
+TEST(Confronto, GrandiGriglieVerificate) {
+  for (int n : {36, 49, 64, 100}) {
+    const auto soluzione = generatore::generasoluzione(n, 31u * n);
+    const auto puzzle = generatore::generapuzzle(soluzione, n * n / 4, 17u * n);
+    const Mio mio = risolvimio(puzzle);
+    SCOPED_TRACE(n);
+    ASSERT_TRUE(mio.risolto);
+    std::string motivo;
+    EXPECT_TRUE(verifica::verificasoluzione(puzzle, mio.griglia, &motivo)) << motivo;
+    EXPECT_TRUE(verifica::verificapercorso(puzzle, mio.griglia, mio.passi, mio.classifica, &motivo))
+        << motivo;
+  }
+}
+
+} // namespace
