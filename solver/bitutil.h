@@ -15,8 +15,12 @@ inline bool vuota(const Riga &r) {
 inline int conta(const Riga &r) {
   return std::popcount(r.w[0]) + std::popcount(r.w[1]);
 }
+// Exactly one bit set.  Written with a shift rather than x & (x - 1), which
+// compilers turn into a population count (a library call on plain x86).
 inline bool unico(const Riga &r) {
-  return conta(r) == 1;
+  const std::uint64_t a = r.w[0], b = r.w[1];
+  return a != 0 ? b == 0 && (a >> std::countr_zero(a)) == 1
+                : b != 0 && (b >> std::countr_zero(b)) == 1;
 }
 inline bool ha(const Riga &r, int k) {
   return (r.w[k >> 6] >> (k & 63)) & 1u;

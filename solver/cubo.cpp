@@ -15,6 +15,13 @@ void geometria(Cubo &c, int n) {
     c.bandacol[b] = intervallo(b * c.q, (b + 1) * c.q);
     c.bandariga[b] = c.bandacol[b];
   }
+  c.banda.resize(n);
+  for (int k = 0; k < n; ++k)
+    c.banda[k] = k / c.q;
+  c.quadratodi.resize(n * n);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      c.quadratodi[i * n + j] = c.banda[i] * bande + c.banda[j];
 }
 
 } // namespace
@@ -24,53 +31,40 @@ void inizializza(int n, const Griglia &g, Cubo &c) {
   const int q = c.q;
   const int bande = c.bande;
 
-  // Where each value already stands: rows, columns, and (per band) the
-  // columns or rows that its boxes cover.
-  std::vector<Riga> righecon(n), colonnecon(n);
-  std::vector<Riga> bloccocol(bande * n), bloccoriga(bande * n); // [band*n + v]
-  std::vector<Riga> vuoteriga(n), vuotecol(n);
-  for (int i = 0; i < n; ++i)
+  c.righecon.assign(n, Riga{});
+  c.colonnecon.assign(n, Riga{});
+  c.bloccocol.assign(bande * n, Riga{});
+  c.bloccoriga.assign(bande * n, Riga{});
+  c.vuoteriga.assign(n, Riga{});
+  c.vuotecol.assign(n, Riga{});
+  for (int i = 0; i < n; ++i) {
+    const std::vector<int> &riga = g[i];
     for (int j = 0; j < n; ++j) {
-      const int v = g[i][j] - 1;
+      const int v = riga[j] - 1;
       if (v < 0) {
-        metti(vuoteriga[i], j);
-        metti(vuotecol[j], i);
+        metti(c.vuoteriga[i], j);
+        metti(c.vuotecol[j], i);
         continue;
       }
-      metti(righecon[v], i);
-      metti(colonnecon[v], j);
-      Riga &bc = bloccocol[(i / q) * n + v];
+      metti(c.righecon[v], i);
+      metti(c.colonnecon[v], j);
+      Riga &bc = c.bloccocol[(i / q) * n + v];
       bc = bc | c.bandacol[j / q];
-      Riga &br = bloccoriga[(j / q) * n + v];
+      Riga &br = c.bloccoriga[(j / q) * n + v];
       br = br | c.bandariga[i / q];
     }
+  }
 
-  c.righe.assign(n * n, Riga{});
-  c.colonne.assign(n * n, Riga{});
-  c.quadrati.assign(n * bande * bande, 0);
+  c.righe.resize(n * n);
+  c.colonne.resize(n * n);
   for (int v = 0; v < n; ++v) {
     for (int i = 0; i < n; ++i)
-      if (!ha(righecon[v], i))
-        c.righe[v * n + i] = senza(senza(vuoteriga[i], colonnecon[v]), bloccocol[(i / q) * n + v]);
+      c.righe[v * n + i] = ha(c.righecon[v], i) ? Riga{}
+                                                : senza(senza(c.vuoteriga[i], c.colonnecon[v]),
+                                                        c.bloccocol[(i / q) * n + v]);
     for (int j = 0; j < n; ++j)
-      if (!ha(colonnecon[v], j))
-        c.colonne[v * n + j] = senza(senza(vuotecol[j], righecon[v]), bloccoriga[(j / q) * n + v]);
-    for (int i = 0; i < n; ++i) {
-      const Riga &r = c.righe[v * n + i];
-      if (vuota(r))
-        continue;
-      for (int b = 0; b < bande; ++b)
-        nelquadrato(c, v, (i / q) * bande + b) += conta(r & c.bandacol[b]);
-    }
+      c.colonne[v * n + j] = ha(c.colonnecon[v], j) ? Riga{}
+                                                    : senza(senza(c.vuotecol[j], c.righecon[v]),
+                                                            c.bloccoriga[(j / q) * n + v]);
   }
-}
-
-bool cancella(Cubo &c, int v, int i, int j) {
-  Riga &r = c.righe[v * c.n + i];
-  if (!ha(r, j))
-    return false;
-  togli(r, j);
-  togli(c.colonne[v * c.n + j], i);
-  --nelquadrato(c, v, quadrato(c, i, j));
-  return true;
 }

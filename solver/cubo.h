@@ -1,6 +1,7 @@
 // The candidate cube: for every value and cell, whether the value may still
 // be placed there.  Kept as bit planes, one per value, with a word pair per
-// row and per column of each plane, in step with each other.
+// row and per column of each plane, in step with each other.  The storage is
+// reused from node to node; the content is rebuilt from the grid each time.
 #pragma once
 
 #include <vector>
@@ -14,16 +15,20 @@ struct Cubo {
   int bande = 1;               // boxes along a side: n / q
   std::vector<Riga> righe;     // [v*n + i]: columns of row i where value v+1 is a candidate
   std::vector<Riga> colonne;   // [v*n + j]: rows of column j where value v+1 is a candidate
-  std::vector<int> quadrati;   // [v*bande*bande + b]: candidates of value v+1 in box b
   std::vector<Riga> bandacol;  // [box column]: the columns of that stack of boxes
   std::vector<Riga> bandariga; // [box row]: the rows of that band of boxes
+  std::vector<int> banda;      // [k], k in [0,n): k / q, the band (or stack) of row (column) k
+  std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
+
+  // Scratch space of inizializza: where each value already stands.
+  std::vector<Riga> righecon, colonnecon;  // [v]: rows / columns holding value v+1
+  std::vector<Riga> bloccocol, bloccoriga; // [band*n + v]: columns / rows covered by
+                                           // the boxes of that band holding value v+1
+  std::vector<Riga> vuoteriga, vuotecol;   // [i] / [j]: empty cells of the row / column
 };
 
 inline int quadrato(const Cubo &c, int i, int j) {
-  return (i / c.q) * c.bande + j / c.q;
-}
-inline int &nelquadrato(Cubo &c, int v, int b) {
-  return c.quadrati[v * c.bande * c.bande + b];
+  return c.quadratodi[i * c.n + j];
 }
 inline bool candidato(const Cubo &c, int v, int i, int j) {
   return ha(c.righe[v * c.n + i], j);
@@ -35,4 +40,11 @@ inline bool candidato(const Cubo &c, int v, int i, int j) {
 void inizializza(int n, const Griglia &g, Cubo &c);
 
 // Removes value v+1 as a candidate of (i, j); false when it was not one.
-bool cancella(Cubo &c, int v, int i, int j);
+inline bool cancella(Cubo &c, int v, int i, int j) {
+  Riga &r = c.righe[v * c.n + i];
+  if (!ha(r, j))
+    return false;
+  togli(r, j);
+  togli(c.colonne[v * c.n + j], i);
+  return true;
+}
