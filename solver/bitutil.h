@@ -1,79 +1,104 @@
-// A line of up to 128 cells (or values) as two machine words, and the few
-// bit operations the solver needs on it.
+// A line of up to 64 * W cells (or values) as W machine words, and the few
+// bit operations the solver needs on it.  Grids of side up to 64 use one
+// word, larger ones (up to 100) two.
 #pragma once
 
 #include <bit>
 #include <cstdint>
 
-struct Riga {
-  std::uint64_t w[2] = {0, 0};
+template <int W> struct RigaDi {
+  std::uint64_t w[W] = {};
 };
+using Riga = RigaDi<2>; // wide enough for any side
 
-inline bool vuota(const Riga &r) {
-  return (r.w[0] | r.w[1]) == 0;
+template <int W> inline bool vuota(const RigaDi<W> &r) {
+  std::uint64_t o = 0;
+  for (int k = 0; k < W; ++k)
+    o |= r.w[k];
+  return o == 0;
 }
-inline int conta(const Riga &r) {
-  return std::popcount(r.w[0]) + std::popcount(r.w[1]);
+
+template <int W> inline int conta(const RigaDi<W> &r) {
+  int c = 0;
+  for (int k = 0; k < W; ++k)
+    c += std::popcount(r.w[k]);
+  return c;
 }
+
 // Exactly one bit set.  Written with a shift rather than x & (x - 1), which
 // compilers turn into a population count (a library call on plain x86).
-inline bool unico(const Riga &r) {
+inline bool unico(const RigaDi<1> &r) {
+  const std::uint64_t a = r.w[0];
+  return a != 0 && (a >> std::countr_zero(a)) == 1;
+}
+inline bool unico(const RigaDi<2> &r) {
   const std::uint64_t a = r.w[0], b = r.w[1];
   return a != 0 ? b == 0 && (a >> std::countr_zero(a)) == 1
                 : b != 0 && (b >> std::countr_zero(b)) == 1;
 }
-inline bool ha(const Riga &r, int k) {
+
+template <int W> inline bool ha(const RigaDi<W> &r, int k) {
   return (r.w[k >> 6] >> (k & 63)) & 1u;
 }
-inline void metti(Riga &r, int k) {
+template <int W> inline void metti(RigaDi<W> &r, int k) {
   r.w[k >> 6] |= std::uint64_t{1} << (k & 63);
 }
-inline void togli(Riga &r, int k) {
+template <int W> inline void togli(RigaDi<W> &r, int k) {
   r.w[k >> 6] &= ~(std::uint64_t{1} << (k & 63));
 }
 
-inline Riga operator&(const Riga &a, const Riga &b) {
-  return {{a.w[0] & b.w[0], a.w[1] & b.w[1]}};
+template <int W> inline RigaDi<W> operator&(const RigaDi<W> &a, const RigaDi<W> &b) {
+  RigaDi<W> r;
+  for (int k = 0; k < W; ++k)
+    r.w[k] = a.w[k] & b.w[k];
+  return r;
 }
-inline Riga operator|(const Riga &a, const Riga &b) {
-  return {{a.w[0] | b.w[0], a.w[1] | b.w[1]}};
+template <int W> inline RigaDi<W> operator|(const RigaDi<W> &a, const RigaDi<W> &b) {
+  RigaDi<W> r;
+  for (int k = 0; k < W; ++k)
+    r.w[k] = a.w[k] | b.w[k];
+  return r;
 }
-inline Riga senza(const Riga &a, const Riga &b) {
-  return {{a.w[0] & ~b.w[0], a.w[1] & ~b.w[1]}};
-}
-
-// Index of the lowest set bit at or above k, or -1 when there is none.
-inline int prossimo(const Riga &r, int k) {
-  if (k < 64) {
-    const std::uint64_t x = r.w[0] & (~std::uint64_t{0} << k);
-    if (x != 0)
-      return std::countr_zero(x);
-    k = 64;
-  }
-  if (k >= 128)
-    return -1;
-  const std::uint64_t x = r.w[1] & (~std::uint64_t{0} << (k - 64));
-  return x != 0 ? 64 + std::countr_zero(x) : -1;
+// The bits of a that are not in b.
+template <int W> inline RigaDi<W> senza(const RigaDi<W> &a, const RigaDi<W> &b) {
+  RigaDi<W> r;
+  for (int k = 0; k < W; ++k)
+    r.w[k] = a.w[k] & ~b.w[k];
+  return r;
 }
 
-// Index of the highest set bit at or below k, or -1 when there is none.
-inline int precedente(const Riga &r, int k) {
-  if (k >= 64) {
-    const std::uint64_t x = r.w[1] & (~std::uint64_t{0} >> (127 - k));
+// Index of the lowest set bit at or above k (k >= 0), or -1 when there is none.
+template <int W> inline int prossimo(const RigaDi<W> &r, int k) {
+  for (int p = k >> 6; p < W; ++p) {
+    const std::uint64_t x = r.w[p] & (~std::uint64_t{0} << (p == (k >> 6) ? (k & 63) : 0));
     if (x != 0)
-      return 127 - std::countl_zero(x);
-    k = 63;
+      return 64 * p + std::countr_zero(x);
   }
-  if (k < 0)
-    return -1;
-  const std::uint64_t x = r.w[0] & (~std::uint64_t{0} >> (63 - k));
-  return x != 0 ? 63 - std::countl_zero(x) : -1;
+  return -1;
+}
+
+// Index of the highest set bit at or below k (k < 64 * W), or -1 when there is none.
+template <int W> inline int precedente(const RigaDi<W> &r, int k) {
+  for (int p = k >> 6; p >= 0; --p) {
+    const std::uint64_t x = r.w[p] & (~std::uint64_t{0} >> (p == (k >> 6) ? 63 - (k & 63) : 0));
+    if (x != 0)
+      return 64 * p + 63 - std::countl_zero(x);
+  }
+  return -1;
 }
 
 // Bits [da, a) set.
-inline Riga intervallo(int da, int a) {
-  Riga r;
+template <int W = 2> inline RigaDi<W> intervallo(int da, int a) {
+  RigaDi<W> r;
   for (int k = da; k < a; ++k)
     metti(r, k);
+  return r;
+}
+
+// Every bit set.
+template <int W> inline RigaDi<W> tutti() {
+  RigaDi<W> r;
+  for (int k = 0; k < W; ++k)
+    r.w[k] = ~std::uint64_t{0};
   return r;
 }

@@ -1,7 +1,8 @@
 // The candidate cube: for every value and cell, whether the value may still
 // be placed there.  Kept as bit planes, one per value, with a word pair per
-// row and per column of each plane, in step with each other.  The storage is
-// reused from node to node; the content is rebuilt from the grid each time.
+// row and per column of each plane, in step with each other; W words per
+// line (1 up to side 64, else 2).  The storage is reused from node to node;
+// the content is rebuilt from the grid each time.
 #pragma once
 
 #include <vector>
@@ -9,39 +10,41 @@
 #include "app/stato.h"
 #include "solver/bitutil.h"
 
-struct Cubo {
+template <int W> struct CuboDi {
+  using R = RigaDi<W>;
   int n = 0;                   // grid side
   int q = 1;                   // box side
   int bande = 1;               // boxes along a side: n / q
-  std::vector<Riga> righe;     // [v*n + i]: columns of row i where value v+1 is a candidate
-  std::vector<Riga> colonne;   // [v*n + j]: rows of column j where value v+1 is a candidate
-  std::vector<Riga> bandacol;  // [box column]: the columns of that stack of boxes
-  std::vector<Riga> bandariga; // [box row]: the rows of that band of boxes
+  std::vector<R> righe;        // [v*n + i]: columns of row i where value v+1 is a candidate
+  std::vector<R> colonne;      // [v*n + j]: rows of column j where value v+1 is a candidate
+  std::vector<R> bandacol;     // [box column]: the columns of that stack of boxes
+  std::vector<R> bandariga;    // [box row]: the rows of that band of boxes
   std::vector<int> banda;      // [k], k in [0,n): k / q, the band (or stack) of row (column) k
   std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
 
   // Scratch space of inizializza: where each value already stands.
-  std::vector<Riga> righecon, colonnecon;  // [v]: rows / columns holding value v+1
-  std::vector<Riga> bloccocol, bloccoriga; // [band*n + v]: columns / rows covered by
-                                           // the boxes of that band holding value v+1
-  std::vector<Riga> vuoteriga, vuotecol;   // [i] / [j]: empty cells of the row / column
+  std::vector<R> righecon, colonnecon;  // [v]: rows / columns holding value v+1
+  std::vector<R> bloccocol, bloccoriga; // [band*n + v]: columns / rows covered by
+                                        // the boxes of that band holding value v+1
+  std::vector<R> vuoteriga, vuotecol;   // [i] / [j]: empty cells of the row / column
 };
+using Cubo = CuboDi<2>; // fits any side
 
-inline int quadrato(const Cubo &c, int i, int j) {
+template <int W> inline int quadrato(const CuboDi<W> &c, int i, int j) {
   return c.quadratodi[i * c.n + j];
 }
-inline bool candidato(const Cubo &c, int v, int i, int j) {
+template <int W> inline bool candidato(const CuboDi<W> &c, int v, int i, int j) {
   return ha(c.righe[v * c.n + i], j);
 }
 
 // Builds the cube of grid g (side n) into c, reusing its storage.
 // On return: value v+1 is a candidate at (i, j) exactly when the cell is
 // empty and v+1 stands neither in row i, nor in column j, nor in its box.
-void inizializza(int n, const Griglia &g, Cubo &c);
+template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
 
 // Removes value v+1 as a candidate of (i, j); false when it was not one.
-inline bool cancella(Cubo &c, int v, int i, int j) {
-  Riga &r = c.righe[v * c.n + i];
+template <int W> inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
+  RigaDi<W> &r = c.righe[v * c.n + i];
   if (!ha(r, j))
     return false;
   togli(r, j);

@@ -48,14 +48,12 @@ bool primavuota(const Griglia &g, int n, int &i, int &j) {
   return false;
 }
 
-} // namespace
-
-bool inserisci(Griglia &g, int i, int j) {
+// The search with lines of W words.
+template <int W> bool cerca(Griglia &g, int i, int j) {
   const int n = static_cast<int>(g.size());
-  Cubo cubo;
+  CuboDi<W> cubo;
   std::vector<Cella> piazzate; // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;  // the nodes of the path, root first
-  lavoro = {};
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
@@ -104,4 +102,11 @@ bool inserisci(Griglia &g, int i, int j) {
     --primozero;
     entra = false;
   }
+}
+
+} // namespace
+
+bool inserisci(Griglia &g, int i, int j) {
+  lavoro = {};
+  return g.size() <= 64 ? cerca<1>(g, i, j) : cerca<2>(g, i, j);
 }

@@ -2,8 +2,8 @@
 
 namespace {
 
-struct Passata {
-  Cubo &c;
+template <int W> struct Passata {
+  CuboDi<W> &c;
   Griglia &g;
   std::vector<Cella> &lista;
   std::vector<char> &sporco;          // [v]: plane v changed since a run of its visits that
@@ -19,29 +19,27 @@ std::vector<std::uint64_t> quietoquadrati;
 std::uint64_t ultimaepoca = 0;
 
 // Clears value v from the given cells; true when any was a candidate.
-bool svuotariga(Cubo &c, int v, int i, const Riga &maschera) {
-  const Riga bits = c.righe[v * c.n + i] & maschera;
+template <int W> bool svuotariga(CuboDi<W> &c, int v, int i, const RigaDi<W> &maschera) {
+  const RigaDi<W> bits = c.righe[v * c.n + i] & maschera;
   bool tolto = false;
   for (int k = prossimo(bits, 0); k >= 0; k = prossimo(bits, k + 1))
     tolto |= cancella(c, v, i, k);
   return tolto;
 }
 
-bool svuotacolonna(Cubo &c, int v, int j, const Riga &maschera) {
-  const Riga bits = c.colonne[v * c.n + j] & maschera;
+template <int W> bool svuotacolonna(CuboDi<W> &c, int v, int j, const RigaDi<W> &maschera) {
+  const RigaDi<W> bits = c.colonne[v * c.n + j] & maschera;
   bool tolto = false;
   for (int k = prossimo(bits, 0); k >= 0; k = prossimo(bits, k + 1))
     tolto |= cancella(c, v, k, j);
   return tolto;
 }
 
-void svuotaquadrato(Cubo &c, int v, int i, int j) {
+template <int W> void svuotaquadrato(CuboDi<W> &c, int v, int i, int j) {
   const int r0 = c.banda[i] * c.q;
   for (int r = r0; r < r0 + c.q; ++r)
     svuotariga(c, v, r, c.bandacol[c.banda[j]]);
 }
-
-const Riga tutte{{~std::uint64_t{0}, ~std::uint64_t{0}}};
 
 // What the box test and the line/box elimination make of a box of plane v.
 enum class Esame { niente, singolo, eliminariga, eliminacolonna };
@@ -50,14 +48,15 @@ enum class Esame { niente, singolo, eliminariga, eliminacolonna };
 // the box holds one candidate.  eliminariga: they lie in one row (linea),
 // which holds v outside the box too.  eliminacolonna: they span two rows or
 // more, lie in one column (linea), which holds v outside the box too.
-Esame esamina(const Cubo &c, int v, int br, int bc, int &linea) {
+template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &linea) {
+  using R = RigaDi<W>;
   const int q = c.q;
-  const Riga &colbox = c.bandacol[bc];
-  const Riga *righe = &c.righe[v * c.n];
+  const R &colbox = c.bandacol[bc];
+  const R *righe = &c.righe[v * c.n];
   int trovate = 0;
-  Riga prima;
+  R prima;
   for (int r = br * q; r < (br + 1) * q; ++r) {
-    const Riga m = righe[r] & colbox;
+    const R m = righe[r] & colbox;
     if (vuota(m))
       continue;
     if (++trovate == 2)
@@ -70,8 +69,8 @@ Esame esamina(const Cubo &c, int v, int br, int bc, int &linea) {
       return Esame::singolo;
     return vuota(senza(righe[linea], colbox)) ? Esame::niente : Esame::eliminariga;
   }
-  const Riga &rigbox = c.bandariga[br];
-  const Riga *colonne = &c.colonne[v * c.n];
+  const R &rigbox = c.bandariga[br];
+  const R *colonne = &c.colonne[v * c.n];
   trovate = 0;
   for (int k = bc * q; k < (bc + 1) * q && trovate < 2; ++k)
     if (!vuota(colonne[k] & rigbox)) {
@@ -83,8 +82,8 @@ Esame esamina(const Cubo &c, int v, int br, int bc, int &linea) {
   return Esame::niente;
 }
 
-void piazza(Passata &p, int v, int i, int j, int tipo) {
-  Cubo &c = p.c;
+template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
+  CuboDi<W> &c = p.c;
   for (int m = 0; m < c.n; ++m)
     if (cancella(c, m, i, j))
       p.sporco[m] = 1;
@@ -94,9 +93,9 @@ void piazza(Passata &p, int v, int i, int j, int tipo) {
   p.lista.push_back({i, j});
   // The test's own unit holds no other candidate; clear the other two.
   if (tipo != PASSO_RIGA)
-    svuotariga(c, v, i, tutte);
+    svuotariga(c, v, i, tutti<W>());
   if (tipo != PASSO_COLONNA)
-    svuotacolonna(c, v, j, tutte);
+    svuotacolonna(c, v, j, tutti<W>());
   if (tipo != PASSO_QUADRATO)
     svuotaquadrato(c, v, i, j);
 }
@@ -104,8 +103,8 @@ void piazza(Passata &p, int v, int i, int j, int tipo) {
 // What a visit at the candidate (v, i, j) does, in the order of the tests:
 // the row test, the column test, the box test, else the elimination.
 // True when it changed anything.
-bool visita(Passata &p, int v, int i, int j) {
-  Cubo &c = p.c;
+template <int W> bool visita(Passata<W> &p, int v, int i, int j) {
+  CuboDi<W> &c = p.c;
   const int n = c.n;
   if (unico(c.righe[v * n + i])) {
     piazza(p, v, i, j, PASSO_RIGA);
@@ -121,10 +120,10 @@ bool visita(Passata &p, int v, int i, int j) {
       piazza(p, v, i, j, PASSO_QUADRATO);
       break;
     case Esame::eliminariga:
-      svuotariga(c, v, linea, senza(tutte, c.bandacol[c.banda[j]]));
+      svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
       break;
     case Esame::eliminacolonna:
-      svuotacolonna(c, v, linea, senza(tutte, c.bandariga[c.banda[i]]));
+      svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
       break;
     }
   }
@@ -136,17 +135,17 @@ bool visita(Passata &p, int v, int i, int j) {
 // before it.  Only candidates are visited, and a visit that can be seen to
 // change nothing is passed over: its row and column hold other candidates,
 // and its box was found quiet since the plane last changed.
-bool passapiano(Passata &p, int v) {
-  Cubo &c = p.c;
+template <int W> bool passapiano(Passata<W> &p, int v) {
+  CuboDi<W> &c = p.c;
   const int n = c.n;
-  const Riga *righe = c.righe.data() + v * n;
-  const Riga *colonne = c.colonne.data() + v * n;
+  const RigaDi<W> *righe = c.righe.data() + v * n;
+  const RigaDi<W> *colonne = c.colonne.data() + v * n;
   const int *quadratodi = c.quadratodi.data();
   const std::uint64_t *quieto = p.quieto.data();
   bool cambiato = false;
   ++p.epoca; // verdicts from other planes do not hold here
   for (int i = 0; i < n; ++i) {
-    const Riga &riga = righe[i];
+    const RigaDi<W> &riga = righe[i];
     for (int j = prossimo(riga, 0); j >= 0; j = prossimo(riga, j + 1)) {
       if (!unico(riga) && !unico(colonne[j]) && quieto[quadratodi[i * n + j]] == p.epoca)
         continue;
@@ -158,11 +157,11 @@ bool passapiano(Passata &p, int v) {
 
 } // namespace
 
-void univoci(int n, Cubo &c, Griglia &g, std::vector<Cella> &lista) {
+template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista) {
   const std::size_t inizio = lista.size();
   sporcopiani.assign(n, 1);
   quietoquadrati.resize(c.bande * c.bande);
-  Passata p{c, g, lista, sporcopiani, quietoquadrati, ultimaepoca};
+  Passata<W> p{c, g, lista, sporcopiani, quietoquadrati, ultimaepoca};
   // A plane's visits read only that plane, so a plane untouched since a run
   // of its visits that changed nothing would change nothing again: skip it.
   bool giro = true;
@@ -186,3 +185,6 @@ void univoci(int n, Cubo &c, Griglia &g, std::vector<Cella> &lista) {
     console(s);
   }
 }
+
+template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &);
+template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &);

@@ -18,4 +18,4 @@ struct Cella {
 // On return: each placement has its step number and code in passi, and its
 // cell appended to lista in placement order; c is narrowed to match.  At
 // depth 0 (primozero == 0) the count and the updated grid are printed.
-void univoci(int n, Cubo &c, Griglia &g, std::vector<Cella> &lista);
+template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista);
