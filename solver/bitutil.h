@@ -77,6 +77,24 @@ template <int W> inline int prossimo(const RigaDi<W> &r, int k) {
   return -1;
 }
 
+// Index of the lowest set bit, or -1 when there is none.
+template <int W> inline int primo(const RigaDi<W> &r) {
+  for (int p = 0; p < W; ++p)
+    if (r.w[p] != 0)
+      return 64 * p + std::countr_zero(r.w[p]);
+  return -1;
+}
+
+// The bits of r above k.
+template <int W> inline RigaDi<W> dopo(const RigaDi<W> &r, int k) {
+  RigaDi<W> d;
+  for (int p = 0; p < W; ++p) {
+    const int da = k + 1 - 64 * p; // first bit of word p to keep
+    d.w[p] = da <= 0 ? r.w[p] : da >= 64 ? 0 : r.w[p] & (~std::uint64_t{0} << da);
+  }
+  return d;
+}
+
 // Index of the highest set bit at or below k (k < 64 * W), or -1 when there is none.
 template <int W> inline int precedente(const RigaDi<W> &r, int k) {
   for (int p = k >> 6; p >= 0; --p) {

@@ -140,16 +140,23 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   const int n = c.n;
   const RigaDi<W> *righe = c.righe.data() + v * n;
   const RigaDi<W> *colonne = c.colonne.data() + v * n;
-  const int *quadratodi = c.quadratodi.data();
   const std::uint64_t *quieto = p.quieto.data();
   bool cambiato = false;
   ++p.epoca; // verdicts from other planes do not hold here
   for (int i = 0; i < n; ++i) {
-    const RigaDi<W> &riga = righe[i];
-    for (int j = prossimo(riga, 0); j >= 0; j = prossimo(riga, j + 1)) {
-      if (!unico(riga) && !unico(colonne[j]) && quieto[quadratodi[i * n + j]] == p.epoca)
+    const int *quadratiriga = c.quadratodi.data() + i * n;
+    // resto: the candidates of the row not visited yet; a change re-reads it.
+    RigaDi<W> resto = righe[i];
+    bool unica = unico(resto);
+    for (int j = primo(resto); j >= 0; j = primo(resto)) {
+      togli(resto, j);
+      if (!unica && !unico(colonne[j]) && quieto[quadratiriga[j]] == p.epoca)
         continue;
-      cambiato |= visita(p, v, i, j);
+      if (visita(p, v, i, j)) {
+        cambiato = true;
+        resto = dopo(righe[i], j);
+        unica = unico(righe[i]);
+      }
     }
   }
   return cambiato;
