@@ -1,5 +1,6 @@
 #include "app/stato.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -43,11 +44,16 @@ void preparastato(int n) {
 
 std::string ecogriglia(const Griglia &g) {
   std::string s;
+  s.reserve(g.size() * (g.size() * 3 + 2) + 1);
   char buf[16];
   for (const auto &riga : g) {
     for (int v : riga) {
-      int len = std::snprintf(buf, sizeof buf, "%2d ", v);
-      s.append(buf, static_cast<std::size_t>(len));
+      // "%2d ": right-aligned in at least two columns, then a space.
+      char *fine = std::to_chars(buf, buf + sizeof buf, v).ptr;
+      if (fine - buf < 2)
+        s += ' ';
+      s.append(buf, fine);
+      s += ' ';
     }
     s += '\n';
   }

@@ -5,6 +5,9 @@
 //   sudoku_bench conta FILE...        nodes, steps, solved, seconds (program's solver)
 //   sudoku_bench riferimento FILE...  the same with the straightforward solver
 //   sudoku_bench genera N VUOTE SEME  prints a generated puzzle file
+//   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
+//                                     closed and standard error discarded:
+//                                     wall seconds, peak memory, exit status
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +18,11 @@
 #include "generatore.h"
 #include "riferimento.h"
 #include "solver/inserisci.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +71,27 @@ int confronto(const char *nome) {
   return 0;
 }
 
+int misura(const char *cartella, char *argv[]) {
+  const auto t = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(cartella) != 0)
+      _exit(127);
+    close(0);
+    const int nulla = open("/dev/null", O_WRONLY);
+    if (nulla < 0 || dup2(nulla, 2) < 0)
+      _exit(127);
+    execv(argv[0], argv);
+    _exit(127);
+  }
+  int stato = 0;
+  rusage uso{};
+  wait4(pid, &stato, 0, &uso);
+  std::printf("secondi %.4f memoria_kb %ld stato %d\n", secondi(t), uso.ru_maxrss,
+              WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -86,6 +115,8 @@ int main(int argc, char *argv[]) {
     std::fputs(generatore::testopuzzle(p).c_str(), stdout);
     return 0;
   }
-  std::fputs("uso: sudoku_bench conta|riferimento FILE... | genera N VUOTE SEME\n", stderr);
+  if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
+    return misura(argv[2], argv + 3);
+  std::fputs("uso: sudoku_bench conta|riferimento FILE... | genera N VUOTE SEME | misura DIR PROG ARG...\n", stderr);
   return 2;
 }

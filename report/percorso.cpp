@@ -36,20 +36,34 @@ struct Caselle {
   }
 };
 
-// One board row; the cell at column rossa (if any) is the new, red one.
-std::string rigatavola(const Griglia &b, int i, const std::vector<char> &ombra, const Caselle &t,
-                       int rossa) {
-  const int n = static_cast<int>(b.size());
-  std::string s = "<tr>\n\n";
-  for (int j = 0; j < n; ++j) {
-    const int v = b[i][j];
-    if (j == rossa)
-      s += "<td bgcolor=red>" + numero(v) + "</td>\n";
-    else
-      s += ombra[static_cast<std::size_t>(i) * n + j] ? t.ombrate[v] : t.piane[v];
+// One board row as it stands, with no red cell, and where each cell's text
+// starts in it (n + 1 offsets), so the red cell can be spliced in on writing.
+struct RigaTavola {
+  std::string testo;
+  std::vector<std::size_t> inizi;
+};
+
+void componi(RigaTavola &r, const std::vector<int> &valori, const char *ombra, const Caselle &t) {
+  const std::size_t n = valori.size();
+  r.testo.clear();
+  r.inizi.resize(n + 1);
+  r.testo += "<tr>\n\n";
+  for (std::size_t j = 0; j < n; ++j) {
+    r.inizi[j] = r.testo.size();
+    r.testo += ombra[j] ? t.ombrate[valori[j]] : t.piane[valori[j]];
   }
-  s += "</tr>\n\n";
-  return s;
+  r.inizi[n] = r.testo.size();
+  r.testo += "</tr>\n\n";
+}
+
+// Writes the row with the cell at column rossa as the new, red one.
+void scrivirossa(Pagina &p, const RigaTavola &r, int rossa, int valore) {
+  const std::string_view testo = r.testo;
+  scrivi(p, testo.substr(0, r.inizi[rossa]));
+  scrivi(p, "<td bgcolor=red>");
+  scrivi(p, numero(valore));
+  scrivi(p, "</td>\n");
+  scrivi(p, testo.substr(r.inizi[rossa + 1]));
 }
 
 void tabellainiziale(Pagina &p, const Griglia &b, const std::vector<char> &ombra) {
@@ -103,9 +117,9 @@ bool stampapercorso(const Griglia &g, const Griglia &passi) {
   tabellainiziale(p, tabellaold, ombra);
 
   const Caselle caselle(n);
-  std::vector<std::string> righe(n); // each board row as it stands, with no red cell
+  std::vector<RigaTavola> righe(n);
   for (int i = 0; i < n; ++i)
-    righe[i] = rigatavola(tabellaold, i, ombra, caselle, -1);
+    componi(righe[i], tabellaold[i], &ombra[static_cast<std::size_t>(i) * n], caselle);
 
   const std::vector<Passo> dove = indicepassi(passi, classifica);
   char linea[256];
@@ -115,16 +129,20 @@ bool stampapercorso(const Griglia &g, const Griglia &passi) {
       continue;
     if (ps.tipo == PASSO_IPOTESI)
       scrivi(p, "</p><hr width=600 size=3 color=red><p align=center>");
+    const int valore = g[ps.i][ps.j];
     const int len =
         std::snprintf(linea, sizeof linea, "<br>%3d\xB0 numero trovato (%d,%d): %2d %s<br><br>\n",
-                      s, ps.i + 1, ps.j + 1, g[ps.i][ps.j], MOTIVI[ps.tipo]);
+                      s, ps.i + 1, ps.j + 1, valore, MOTIVI[ps.tipo]);
     scrivi(p, std::string_view(linea, static_cast<std::size_t>(len)));
-    tabellaold[ps.i][ps.j] = g[ps.i][ps.j];
-    righe[ps.i] = rigatavola(tabellaold, ps.i, ombra, caselle, -1);
+    tabellaold[ps.i][ps.j] = valore;
+    componi(righe[ps.i], tabellaold[ps.i], &ombra[static_cast<std::size_t>(ps.i) * n], caselle);
 
     scrivi(p, "<TABLE border=1 cellpadding=5 align=center>\n\n");
     for (int i = 0; i < n; ++i)
-      scrivi(p, i == ps.i ? rigatavola(tabellaold, i, ombra, caselle, ps.j) : righe[i]);
+      if (i == ps.i)
+        scrivirossa(p, righe[i], ps.j, valore);
+      else
+        scrivi(p, righe[i].testo);
     scrivi(p, "</table><br>\n\n");
   }
   scrivi(p, "</p>\n");

@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -8,14 +9,12 @@
 namespace {
 
 void cella(Pagina &p, int valore, bool data, bool ombrata) {
-  char buf[128];
-  const char *formato =
-      data ? (ombrata ? "<td align=center bgcolor=\"#007700\">%d</td> "
-                      : "<td align=center>%d</td> ")
-           : (ombrata ? "<td align=center bgcolor=\"#007700\"><font color=red>%d</font></td> "
-                      : "<td align=center><font color=red>%d</font></td> ");
-  const int len = std::snprintf(buf, sizeof buf, formato, valore);
-  scrivi(p, std::string_view(buf, static_cast<std::size_t>(len)));
+  scrivi(p, ombrata ? "<td align=center bgcolor=\"#007700\">" : "<td align=center>");
+  if (!data)
+    scrivi(p, "<font color=red>");
+  char buf[16];
+  scrivi(p, std::string_view(buf, std::to_chars(buf, buf + sizeof buf, valore).ptr));
+  scrivi(p, data ? "</td> " : "</font></td> ");
 }
 
 } // namespace
