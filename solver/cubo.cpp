@@ -29,44 +29,47 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   using R = RigaDi<W>;
   geometria(c, n);
-  const int q = c.q;
   const int bande = c.bande;
+  const int m = n + 1; // values 0..n: slot 0 gathers the empty cells and is not read
 
-  c.righecon.assign(n, R{});
-  c.colonnecon.assign(n, R{});
-  c.bloccocol.assign(bande * n, R{});
-  c.bloccoriga.assign(bande * n, R{});
+  c.righecon.assign(m, R{});
+  c.colonnecon.assign(m, R{});
+  c.bloccocol.assign(bande * m, R{});
+  c.bloccoriga.assign(bande * m, R{});
   c.vuoteriga.assign(n, R{});
   c.vuotecol.assign(n, R{});
+  // One pass over the grid without a branch per cell.
   for (int i = 0; i < n; ++i) {
-    const std::vector<int> &riga = g[i];
+    const int *riga = g[i].data();
+    const int bi = c.banda[i];
     for (int j = 0; j < n; ++j) {
-      const int v = riga[j] - 1;
-      if (v < 0) {
-        metti(c.vuoteriga[i], j);
-        metti(c.vuotecol[j], i);
-        continue;
-      }
+      const int v = riga[j];
+      const std::uint64_t vuota = v == 0;
+      c.vuoteriga[i].w[j >> 6] |= vuota << (j & 63);
+      c.vuotecol[j].w[i >> 6] |= vuota << (i & 63);
       metti(c.righecon[v], i);
       metti(c.colonnecon[v], j);
-      R &bc = c.bloccocol[(i / q) * n + v];
-      bc = bc | c.bandacol[j / q];
-      R &br = c.bloccoriga[(j / q) * n + v];
-      br = br | c.bandariga[i / q];
+      R &bc = c.bloccocol[bi * m + v];
+      bc = bc | c.bandacol[c.banda[j]];
+      R &br = c.bloccoriga[c.banda[j] * m + v];
+      br = br | c.bandariga[bi];
     }
   }
 
+  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
+  // the row, nor the column, nor the box holds it.
   c.righe.resize(n * n);
   c.colonne.resize(n * n);
   for (int v = 0; v < n; ++v) {
+    const R &inriga = c.righecon[v + 1], &incolonna = c.colonnecon[v + 1];
     for (int i = 0; i < n; ++i)
-      c.righe[v * n + i] = ha(c.righecon[v], i) ? R{}
-                                                : senza(senza(c.vuoteriga[i], c.colonnecon[v]),
-                                                        c.bloccocol[(i / q) * n + v]);
+      c.righe[v * n + i] = ha(inriga, i) ? R{}
+                                         : senza(senza(c.vuoteriga[i], incolonna),
+                                                 c.bloccocol[c.banda[i] * m + v + 1]);
     for (int j = 0; j < n; ++j)
-      c.colonne[v * n + j] = ha(c.colonnecon[v], j) ? R{}
-                                                    : senza(senza(c.vuotecol[j], c.righecon[v]),
-                                                            c.bloccoriga[(j / q) * n + v]);
+      c.colonne[v * n + j] = ha(incolonna, j) ? R{}
+                                              : senza(senza(c.vuotecol[j], inriga),
+                                                      c.bloccoriga[c.banda[j] * m + v + 1]);
   }
 }
 

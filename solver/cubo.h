@@ -23,9 +23,9 @@ template <int W> struct CuboDi {
   std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
 
   // Scratch space of inizializza: where each value already stands.
-  std::vector<R> righecon, colonnecon;  // [v]: rows / columns holding value v+1
-  std::vector<R> bloccocol, bloccoriga; // [band*n + v]: columns / rows covered by
-                                        // the boxes of that band holding value v+1
+  std::vector<R> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
+  std::vector<R> bloccocol, bloccoriga; // [band*(n+1) + v]: columns / rows covered by
+                                        // the boxes of that band holding value v
   std::vector<R> vuoteriga, vuotecol;   // [i] / [j]: empty cells of the row / column
 };
 using Cubo = CuboDi<2>; // fits any side
