@@ -26,6 +26,47 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
 
 } // namespace
 
+template <int W> void segna(CuboDi<W> &c, int i, int j, int v) {
+  const int m = c.n + 1, bi = c.banda[i], bj = c.banda[j];
+  togli(c.vuoteriga[i], j);
+  togli(c.vuotecol[j], i);
+  metti(c.righecon[v], i);
+  metti(c.colonnecon[v], j);
+  c.bloccocol[bi * m + v] = c.bloccocol[bi * m + v] | c.bandacol[bj];
+  c.bloccoriga[bj * m + v] = c.bloccoriga[bj * m + v] | c.bandariga[bi];
+}
+
+template <int W> void libera(CuboDi<W> &c, int i, int j, int v) {
+  // v stood only here in its row, its column and its box.
+  const int m = c.n + 1, bi = c.banda[i], bj = c.banda[j];
+  metti(c.vuoteriga[i], j);
+  metti(c.vuotecol[j], i);
+  togli(c.righecon[v], i);
+  togli(c.colonnecon[v], j);
+  c.bloccocol[bi * m + v] = senza(c.bloccocol[bi * m + v], c.bandacol[bj]);
+  c.bloccoriga[bj * m + v] = senza(c.bloccoriga[bj * m + v], c.bandariga[bi]);
+}
+
+template <int W> void ricostruisci(CuboDi<W> &c) {
+  using R = RigaDi<W>;
+  const int n = c.n, m = n + 1;
+  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
+  // the row, nor the column, nor the box holds it.
+  c.righe.resize(n * n);
+  c.colonne.resize(n * n);
+  for (int v = 0; v < n; ++v) {
+    const R &inriga = c.righecon[v + 1], &incolonna = c.colonnecon[v + 1];
+    for (int i = 0; i < n; ++i)
+      c.righe[v * n + i] = ha(inriga, i) ? R{}
+                                         : senza(senza(c.vuoteriga[i], incolonna),
+                                                 c.bloccocol[c.banda[i] * m + v + 1]);
+    for (int j = 0; j < n; ++j)
+      c.colonne[v * n + j] = ha(incolonna, j) ? R{}
+                                              : senza(senza(c.vuotecol[j], inriga),
+                                                      c.bloccoriga[c.banda[j] * m + v + 1]);
+  }
+}
+
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   using R = RigaDi<W>;
   geometria(c, n);
@@ -55,23 +96,14 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
       br = br | c.bandariga[bi];
     }
   }
-
-  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
-  // the row, nor the column, nor the box holds it.
-  c.righe.resize(n * n);
-  c.colonne.resize(n * n);
-  for (int v = 0; v < n; ++v) {
-    const R &inriga = c.righecon[v + 1], &incolonna = c.colonnecon[v + 1];
-    for (int i = 0; i < n; ++i)
-      c.righe[v * n + i] = ha(inriga, i) ? R{}
-                                         : senza(senza(c.vuoteriga[i], incolonna),
-                                                 c.bloccocol[c.banda[i] * m + v + 1]);
-    for (int j = 0; j < n; ++j)
-      c.colonne[v * n + j] = ha(incolonna, j) ? R{}
-                                              : senza(senza(c.vuotecol[j], inriga),
-                                                      c.bloccoriga[c.banda[j] * m + v + 1]);
-  }
+  ricostruisci(c);
 }
 
 template void inizializza<1>(int, const Griglia &, CuboDi<1> &);
 template void inizializza<2>(int, const Griglia &, CuboDi<2> &);
+template void segna<1>(CuboDi<1> &, int, int, int);
+template void segna<2>(CuboDi<2> &, int, int, int);
+template void libera<1>(CuboDi<1> &, int, int, int);
+template void libera<2>(CuboDi<2> &, int, int, int);
+template void ricostruisci<1>(CuboDi<1> &);
+template void ricostruisci<2>(CuboDi<2> &);

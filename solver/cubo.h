@@ -42,6 +42,17 @@ template <int W> inline bool candidato(const CuboDi<W> &c, int v, int i, int j) 
 // empty and v+1 stands neither in row i, nor in column j, nor in its box.
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
 
+// The cube also keeps a record of where each value stands in the grid it
+// was built from.  Whoever then writes a cell of that grid tells the record:
+// segna when an empty cell gets value v (1..n), libera when a cell holding v
+// is emptied; the grid must hold no value twice in a row, column or box.
+template <int W> void segna(CuboDi<W> &c, int i, int j, int v);
+template <int W> void libera(CuboDi<W> &c, int i, int j, int v);
+
+// Rebuilds the cube from the record alone: the same cube inizializza would
+// build from the grid the record follows.
+template <int W> void ricostruisci(CuboDi<W> &c);
+
 // Removes value v+1 as a candidate of (i, j); false when it was not one.
 template <int W> inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
   RigaDi<W> &r = c.righe[v * c.n + i];

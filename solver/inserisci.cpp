@@ -48,6 +48,13 @@ bool primavuota(const Griglia &g, int n, int &i, int &j) {
   return false;
 }
 
+// Empties cell (i, j) of the grid and of the cube's record.
+template <int W> void svuotacella(Griglia &g, CuboDi<W> &cubo, int i, int j) {
+  if (g[i][j] != 0)
+    libera(cubo, i, j, g[i][j]);
+  g[i][j] = 0;
+}
+
 // The search with lines of W words.
 template <int W> bool cerca(Griglia &g, int i, int j) {
   const int n = static_cast<int>(g.size());
@@ -62,7 +69,12 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
     if (entra) {
       ++lavoro.nodi;
       const std::size_t inizio = piazzate.size();
-      inizializza(n, g, cubo);
+      // The record of the cube follows every write to the grid, so after
+      // the root the cube is rebuilt from it without reading the grid.
+      if (lavoro.nodi == 1)
+        inizializza(n, g, cubo);
+      else
+        ricostruisci(cubo);
       univoci(n, cubo, g, piazzate);
       if (!primavuota(g, n, i, j))
         return true;
@@ -76,7 +88,11 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
     const int v = precedente(nodo.possibili, n - 1);
     if (v >= 0) {
       togli(nodo.possibili, v);
-      g[nodo.i][nodo.j] = v + 1;
+      int &cella = g[nodo.i][nodo.j];
+      if (cella != 0)
+        libera(cubo, nodo.i, nodo.j, cella); // the previous guess
+      cella = v + 1;
+      segna(cubo, nodo.i, nodo.j, cella);
       ++classifica;
       passi[nodo.i][nodo.j] = codicepasso(classifica, PASSO_IPOTESI);
       if (primozero == 0)
@@ -88,9 +104,9 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       continue;
     }
     // Every value failed: empty the guessed cell and the node's deductions.
-    g[nodo.i][nodo.j] = 0;
+    svuotacella(g, cubo, nodo.i, nodo.j);
     for (std::size_t k = nodo.inizio; k < piazzate.size(); ++k) {
-      g[piazzate[k].i][piazzate[k].j] = 0;
+      svuotacella(g, cubo, piazzate[k].i, piazzate[k].j);
       --classifica;
     }
     piazzate.resize(nodo.inizio);

@@ -88,6 +88,7 @@ template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
     if (cancella(c, m, i, j))
       p.sporco[m] = 1;
   p.g[i][j] = v + 1;
+  segna(c, i, j, v + 1);
   ++classifica;
   passi[i][j] = codicepasso(classifica, tipo);
   p.lista.push_back({i, j});
