@@ -2,6 +2,7 @@
 
 #include "report/pagine.h"
 
+#if !defined(_WIN32) && !defined(__APPLE__)
 namespace {
 
 bool impostata(const char *nome) {
@@ -10,6 +11,7 @@ bool impostata(const char *nome) {
 }
 
 } // namespace
+#endif
 
 void lanciavisualizzatore() {
 #if defined(_WIN32)

@@ -127,14 +127,16 @@ TEST(Confronto, ProgrammaEPagine) {
     const riferimento::Esito atteso = riferimento::risolvi(puzzle);
     const Corsa c = esegui(generatore::testopuzzle(puzzle));
     EXPECT_EQ(c.stato, 1);
-    EXPECT_EQ(c.errori, atteso.trascrizione);
+    EXPECT_EQ(c.errori, acapo(atteso.trascrizione));
     if (!atteso.risolto) {
       EXPECT_FALSE(c.out || c.out4f);
       continue;
     }
     ASSERT_TRUE(c.out && c.out4f);
-    EXPECT_EQ(senzatempo(*c.out), senzatempo(riferimento::paginasoluzione(puzzle, atteso, 0)));
-    EXPECT_TRUE(*c.out4f == riferimento::paginapercorso(puzzle, atteso)); // too large to print
+    EXPECT_EQ(senzatempo(*c.out),
+              acapo(senzatempo(riferimento::paginasoluzione(puzzle, atteso, 0))));
+    EXPECT_TRUE(*c.out4f ==
+                acapo(riferimento::paginapercorso(puzzle, atteso))); // too large to print
   }
 }
 

@@ -1,10 +1,13 @@
 // Runs the real program in a fresh temporary folder, with standard input
-// closed and no desktop session, and collects what it left behind.
+// closed (on Windows: NUL) and no desktop session, and collects what it
+// left behind. On Windows the run also waits for whatever the program
+// started ("start out.html"), and a run that hangs fails the test.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Corsa {
@@ -13,6 +16,10 @@ struct Corsa {
   std::string uscita;               // everything written on standard output
   std::optional<std::string> out;   // out.html, if written
   std::optional<std::string> out4f; // out4F.html, if written
+  // Where the environment names one (SUDOKU_PAGINE_APERTE, set for the runs
+  // under Wine), the file in which a stand-in HTML viewer notes each page
+  // it was asked to open; empty if it was asked nothing.
+  std::optional<std::string> aperte;
 };
 
 // Writes puzzle (when given) to "in.txt" in a new folder, lets prepara touch
@@ -26,3 +33,21 @@ void scrivitutto(const std::string &percorso, const std::string &testo);
 
 // The time line of out.html holds a measured value: blank it for comparison.
 std::string senzatempo(std::string pagina);
+
+// The program writes its pages and its console text in text mode, so on
+// Windows every line feed reaches the file as CR LF: testo with the line
+// ends of this platform, for comparing exact text.
+inline std::string acapo(std::string_view testo) {
+#if defined(_WIN32)
+  std::string s;
+  s.reserve(testo.size() + testo.size() / 8);
+  for (const char c : testo) {
+    if (c == '\n')
+      s += '\r';
+    s += c;
+  }
+  return s;
+#else
+  return std::string(testo);
+#endif
+}

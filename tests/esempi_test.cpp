@@ -22,13 +22,13 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
   const Corsa c = esegui("1 2 3 0\n");
   EXPECT_EQ(c.stato, 1);
   EXPECT_EQ(c.uscita, "");
-  EXPECT_EQ(c.errori, "\nTabella iniziale:\n\n"
-                      " 1  2  3  0 \n 0  0  0  0 \n 0  0  0  0 \n 0  0  0  0 \n\n"
-                      "Numeri inseriti con la tecnica dello sliding (cancella): 1.\n\n"
-                      "Tabella aggiornata:\n\n"
-                      " 1  2  3  4 \n 0  0  0  0 \n 0  0  0  0 \n 0  0  0  0 \n\n"
-                      "Sottoramo Principale 4\n" +
-                          FINE);
+  EXPECT_EQ(c.errori, acapo("\nTabella iniziale:\n\n"
+                            " 1  2  3  0 \n 0  0  0  0 \n 0  0  0  0 \n 0  0  0  0 \n\n"
+                            "Numeri inseriti con la tecnica dello sliding (cancella): 1.\n\n"
+                            "Tabella aggiornata:\n\n"
+                            " 1  2  3  4 \n 0  0  0  0 \n 0  0  0  0 \n 0  0  0  0 \n\n"
+                            "Sottoramo Principale 4\n" +
+                            FINE));
   ASSERT_TRUE(c.out && c.out4f);
 
   // Steps in order: (row, column) 1-based, value, kind of reason.
@@ -58,7 +58,7 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
   };
   std::size_t da = 0;
   for (const char *riga : atteso) {
-    const auto p = c.out4f->find(std::string("<br>") + riga + "<br><br>\n", da);
+    const auto p = c.out4f->find(acapo(std::string("<br>") + riga + "<br><br>\n"), da);
     ASSERT_NE(p, std::string::npos) << riga;
     da = p;
   }
@@ -79,7 +79,8 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
       "<tr>\n\n<td>&nbsp;</td>\n<td>&nbsp;</td>\n<td bgcolor=white>&nbsp;</td>\n"
       "<td bgcolor=white>&nbsp;</td>\n</tr>\n\n"
       "</table><br>\n\n";
-  EXPECT_NE(c.out4f->find(atteso[0] + std::string("<br><br>\n") + primatavola), std::string::npos);
+  EXPECT_NE(c.out4f->find(acapo(atteso[0] + std::string("<br><br>\n") + primatavola)),
+            std::string::npos);
 
   const std::string iniziale =
       "<br><br><h1 align=center>Soluzione passo per passo</h1><br><p align=center>"
@@ -92,11 +93,12 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
       "<tr>\n\n<td>&nbsp;</td><td>&nbsp;</td><td bgcolor=white>&nbsp;</td>"
       "<td bgcolor=white>&nbsp;</td></tr>"
       "</table><br><br>\n\n<br>  1\xB0";
-  EXPECT_NE(c.out4f->find(iniziale), std::string::npos);
-  EXPECT_TRUE(c.out4f->ends_with("</tr>\n\n</table><br>\n\n</p>\n</body></html>\n"));
+  EXPECT_NE(c.out4f->find(acapo(iniziale)), std::string::npos);
+  EXPECT_TRUE(c.out4f->ends_with(acapo("</tr>\n\n</table><br>\n\n</p>\n</body></html>\n")));
 
-  EXPECT_EQ(senzatempo(*c.out),
-            "<html>\n<head>\n<META NAME=\"DC.Title\" CONTENT=\"Sudoku\">\n"
+  EXPECT_EQ(
+      senzatempo(*c.out),
+      acapo("<html>\n<head>\n<META NAME=\"DC.Title\" CONTENT=\"Sudoku\">\n"
             "<META NAME=\"description\" CONTENT=\"Output del programma per la risoluzione del "
             "Sudoku di Brunalvio\">\n<META NAME=\"keywords\" CONTENT=\"sudoku,brunalvio\">\n\n"
             "<title>Sudoku</title>\n\n</head><body>\n\n"
@@ -120,7 +122,7 @@ TEST(Esempi, QuattroPerQuattroConPrimaRigaUnoDueTre) {
             "</table><br><br>\nGrandezza tabella: 4 x 4<br>\n"
             "Tempo della CPU impiegato: # secondi<br>\n"
             "<a href=\"out4F.html\">Guarda la soluzione passo per passo</a><br>\n"
-            "</body></html>\n");
+            "</body></html>\n"));
   // "%7.3lf" of a small CPU time: spaces, digits, a point and three decimals.
   const auto t = c.out->find("impiegato: ");
   ASSERT_NE(t, std::string::npos);
@@ -133,13 +135,13 @@ TEST(Esempi, NovePerNoveCinquantacinquePassi) {
                          "8 0 0 0 0 6 0 0 9\n2 4 0 5 8 0 0 0 3\n6 0 0 0 3 0 0 5 0\n"
                          "0 0 0 0 4 5 9 0 0\n0 9 4 8 1 0 0 6 2\n0 0 0 0 0 7 0 4 0\n");
   EXPECT_EQ(c.stato, 1);
-  EXPECT_NE(c.errori.find("Numeri inseriti con la tecnica dello sliding (cancella): 2.\n\n"
-                          "Tabella aggiornata:\n\n"
-                          " 0  0  0  9  0  0  0  0  0 \n 0  0  0  0  7  4  0  0  0 \n"
-                          " 0  0  0  0  0  0  1  0  0 \n 8  0  0  0  0  6  0  0  9 \n"
-                          " 2  4  0  5  8  0  6  0  3 \n 6  0  0  0  3  0  0  5  0 \n"
-                          " 0  0  0  0  4  5  9  0  0 \n 0  9  4  8  1  0  0  6  2 \n"
-                          " 0  0  0  0  9  7  0  4  0 \n\n"),
+  EXPECT_NE(c.errori.find(acapo("Numeri inseriti con la tecnica dello sliding (cancella): 2.\n\n"
+                                "Tabella aggiornata:\n\n"
+                                " 0  0  0  9  0  0  0  0  0 \n 0  0  0  0  7  4  0  0  0 \n"
+                                " 0  0  0  0  0  0  1  0  0 \n 8  0  0  0  0  6  0  0  9 \n"
+                                " 2  4  0  5  8  0  6  0  3 \n 6  0  0  0  3  0  0  5  0 \n"
+                                " 0  0  0  0  4  5  9  0  0 \n 0  9  4  8  1  0  0  6  2 \n"
+                                " 0  0  0  0  9  7  0  4  0 \n\n")),
             std::string::npos);
   ASSERT_TRUE(c.out4f);
   EXPECT_EQ(conta(*c.out4f, " numero trovato ("), 55);
@@ -151,16 +153,16 @@ TEST(Esempi, NovePerNoveCinquantacinquePassi) {
             std::string::npos);
   EXPECT_NE(c.out4f->find("<br> 55\xB0 numero trovato ("), std::string::npos);
   EXPECT_EQ(c.out4f->find("<br> 56\xB0"), std::string::npos);
-  EXPECT_TRUE(c.errori.ends_with(FINE));
+  EXPECT_TRUE(c.errori.ends_with(acapo(FINE)));
 }
 
 TEST(Esempi, DuePerDueVuotaRisoltaDallaDeduzione) {
   const Corsa c = esegui("0 0\n");
   EXPECT_EQ(c.stato, 1);
-  EXPECT_EQ(c.errori, "\nTabella iniziale:\n\n 0  0 \n 0  0 \n\n"
-                      "Numeri inseriti con la tecnica dello sliding (cancella): 4.\n\n"
-                      "Tabella aggiornata:\n\n 1  2 \n 2  1 \n\n" +
-                          FINE);
+  EXPECT_EQ(c.errori, acapo("\nTabella iniziale:\n\n 0  0 \n 0  0 \n\n"
+                            "Numeri inseriti con la tecnica dello sliding (cancella): 4.\n\n"
+                            "Tabella aggiornata:\n\n 1  2 \n 2  1 \n\n" +
+                            FINE));
   ASSERT_TRUE(c.out4f);
   for (const char *riga : {"  1\xB0 numero trovato (1,1):  1 (Numero determinato univocamente - "
                            "Unico possibile del quadrato)",
@@ -177,9 +179,9 @@ TEST(Esempi, DuePerDueVuotaRisoltaDallaDeduzione) {
 TEST(Esempi, TrePerTreVuotaSenzaSoluzione) {
   const Corsa c = esegui("0 0 0\n");
   EXPECT_EQ(c.stato, 1);
-  EXPECT_EQ(c.errori, "\nTabella iniziale:\n\n 0  0  0 \n 0  0  0 \n 0  0  0 \n\n"
-                      "Numeri inseriti con la tecnica dello sliding (cancella): 7.\n\n"
-                      "Tabella aggiornata:\n\n 1  2  3 \n 2  1  0 \n 3  0  1 \n\n");
+  EXPECT_EQ(c.errori, acapo("\nTabella iniziale:\n\n 0  0  0 \n 0  0  0 \n 0  0  0 \n\n"
+                            "Numeri inseriti con la tecnica dello sliding (cancella): 7.\n\n"
+                            "Tabella aggiornata:\n\n 1  2  3 \n 2  1  0 \n 3  0  1 \n\n"));
   EXPECT_FALSE(c.out);
   EXPECT_FALSE(c.out4f);
 }
@@ -188,15 +190,16 @@ TEST(Esempi, GiaCompletaZeroPassi) {
   const std::string griglia = "1 2 3 4\n3 4 1 2\n2 1 4 3\n4 3 2 1\n";
   const Corsa c = esegui(griglia);
   EXPECT_EQ(c.stato, 1);
-  EXPECT_EQ(c.errori, "\nTabella iniziale:\n\n 1  2  3  4 \n 3  4  1  2 \n 2  1  4  3 \n"
-                      " 4  3  2  1 \n\nNumeri inseriti con la tecnica dello sliding (cancella): "
-                      "0.\n\nTabella aggiornata:\n\n 1  2  3  4 \n 3  4  1  2 \n 2  1  4  3 \n"
-                      " 4  3  2  1 \n\n" +
-                          FINE);
+  EXPECT_EQ(c.errori,
+            acapo("\nTabella iniziale:\n\n 1  2  3  4 \n 3  4  1  2 \n 2  1  4  3 \n"
+                  " 4  3  2  1 \n\nNumeri inseriti con la tecnica dello sliding (cancella): "
+                  "0.\n\nTabella aggiornata:\n\n 1  2  3  4 \n 3  4  1  2 \n 2  1  4  3 \n"
+                  " 4  3  2  1 \n\n" +
+                  FINE));
   ASSERT_TRUE(c.out && c.out4f);
   EXPECT_EQ(c.out->find("color=red"), std::string::npos);
   EXPECT_EQ(c.out4f->find("numero trovato"), std::string::npos);
-  EXPECT_TRUE(c.out4f->ends_with("</td></tr></table><br><br>\n\n</p>\n</body></html>\n"));
+  EXPECT_TRUE(c.out4f->ends_with(acapo("</td></tr></table><br><br>\n\n</p>\n</body></html>\n")));
 }
 
 TEST(Esempi, SenzaSoluzioneProvaOgniValoreAllaRadice) {
