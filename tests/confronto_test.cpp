@@ -140,6 +140,14 @@ TEST(Confronto, ProgrammaEPagine) {
   }
 }
 
+// Sides above 64 keep two machine words per line: the same steps again.
+TEST(Confronto, LatiOltre64) {
+  for (int n : {81, 100}) {
+    const auto soluzione = generatore::generasoluzione(n, 41u * n);
+    confronta(generatore::generapuzzle(soluzione, n * n / 8, 43u * n), "n " + std::to_string(n));
+  }
+}
+
 // Sides beyond the collections: the solution passes the independent checker.
 TEST(Confronto, GrandiGriglieVerificate) {
   for (int n : {36, 49, 64, 100}) {
