@@ -163,4 +163,44 @@ TEST(Confronto, GrandiGriglieVerificate) {
   }
 }
 
+// The solved grid as out.html shows it, row by row.
+Griglia grigliadipagina(const std::string &pagina, int n) {
+  Griglia g(n, std::vector<int>(n, 0));
+  std::size_t p = 0;
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) {
+      p = pagina.find("<td align=center", p);
+      if (p == std::string::npos)
+        return {};
+      p = pagina.find('>', p) + 1;
+      if (pagina.compare(p, 16, "<font color=red>") == 0)
+        p += 16;
+      g[i][j] = std::atoi(pagina.c_str() + p);
+    }
+  return g;
+}
+
+// Whole runs at the largest sides: the solution read back from out.html
+// passes the independent checker, and memory stays small whatever the size
+// of the step page.
+TEST(Confronto, GrandiGriglieDalProgramma) {
+  const struct { int n, vuote; } casi[] = {{36, 324}, {49, 400}, {64, 400}, {100, 300}};
+  for (const auto &c : casi) {
+    SCOPED_TRACE(c.n);
+    const auto puzzle =
+        generatore::generapuzzle(generatore::generasoluzione(c.n, 53u * c.n), c.vuote, 59u * c.n);
+    const Corsa corsa = esegui(generatore::testopuzzle(puzzle));
+    EXPECT_EQ(corsa.stato, 1);
+    ASSERT_TRUE(corsa.out && corsa.out4f);
+    std::string motivo;
+    EXPECT_TRUE(verifica::verificasoluzione(puzzle, grigliadipagina(*corsa.out, c.n), &motivo))
+        << motivo;
+#if !defined(__SANITIZE_ADDRESS__)
+    if (corsa.memoriakb > 0) {
+      EXPECT_LT(corsa.memoriakb, 64 * 1024) << "KiB at peak, step page of " << corsa.out4f->size();
+    }
+#endif
+  }
+}
+
 } // namespace

@@ -19,6 +19,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +50,8 @@ std::string senzatempo(std::string pagina) {
 }
 
 namespace {
+
+long memoriapicco = 0; // KiB, of the last run where the platform tells it
 
 #if defined(_WIN32)
 
@@ -216,7 +219,9 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
     _exit(127);
   }
   int stato = 0;
-  waitpid(pid, &stato, 0);
+  rusage uso{};
+  wait4(pid, &stato, 0, &uso);
+  memoriapicco = uso.ru_maxrss;
   return WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
 }
 
@@ -234,7 +239,9 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
 
   const std::string fileerr = cartella + "/.stderr", fileout = cartella + "/.stdout";
   Corsa c;
+  memoriapicco = 0;
   c.stato = avvia(cartella, argomenti, fileerr, fileout);
+  c.memoriakb = memoriapicco;
   c.errori = leggitutto(fileerr);
   c.uscita = leggitutto(fileout);
   if (fs::is_regular_file(cartella + "/out.html"))

@@ -20,6 +20,7 @@ struct Corsa {
   // under Wine), the file in which a stand-in HTML viewer notes each page
   // it was asked to open; empty if it was asked nothing.
   std::optional<std::string> aperte;
+  long memoriakb = 0; // peak resident memory of the run in KiB (0 where not known)
 };
 
 // Writes puzzle (when given) to "in.txt" in a new folder, lets prepara touch
