@@ -23,6 +23,17 @@ Griglia vuota(int n) {
   return Griglia(n, std::vector<int>(n, 0));
 }
 
+// One deduction pass over puzzle g, on the program's state; returns the cells
+// it placed and leaves its cube in c.
+std::vector<Cella> passata(const Griglia &g, Cubo &c) {
+  prepara(g);
+  const int n = static_cast<int>(g.size());
+  inizializza(n, tabella, c);
+  std::vector<Cella> lista;
+  univoci(n, c, tabella, lista);
+  return lista;
+}
+
 int candidati(const Cubo &c) {
   int k = 0;
   for (int v = 0; v < c.n; ++v)
@@ -85,11 +96,8 @@ TEST(Cubo, LatiNonQuadratiUsanoQuadratiPiccoli) {
 TEST(Deduzione, PrimaRigaUnoDueTre) {
   Griglia g = vuota(4);
   g[0] = {1, 2, 3, 0};
-  prepara(g);
   Cubo c;
-  inizializza(4, tabella, c);
-  std::vector<Cella> lista;
-  univoci(4, c, tabella, lista);
+  const std::vector<Cella> lista = passata(g, c);
   ASSERT_EQ(lista.size(), 1u);
   EXPECT_EQ(tabella[0][3], 4);
   EXPECT_EQ(passi[0][3], 20001);
@@ -97,11 +105,8 @@ TEST(Deduzione, PrimaRigaUnoDueTre) {
 }
 
 TEST(Deduzione, LatoUnoPerTreEDue) {
-  prepara(vuota(3));
   Cubo c;
-  inizializza(3, tabella, c);
-  std::vector<Cella> lista;
-  univoci(3, c, tabella, lista);
+  const std::vector<Cella> lista = passata(vuota(3), c);
   const std::vector<std::tuple<int, int, int, int>> atteso = {
       {0, 0, 1, 4}, {1, 1, 1, 4}, {2, 2, 1, 2}, {0, 1, 2, 4},
       {1, 0, 2, 4}, {0, 2, 3, 2}, {2, 0, 3, 3}};
@@ -126,11 +131,8 @@ TEST(Deduzione, NessunaCellaConUnSoloCandidatoSenzaTest) {
       {0, 0, 0, 9, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 7, 4, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 1, 0, 0},
       {8, 0, 0, 0, 0, 6, 0, 0, 9}, {2, 4, 0, 5, 8, 0, 0, 0, 3}, {6, 0, 0, 0, 3, 0, 0, 5, 0},
       {0, 0, 0, 0, 4, 5, 9, 0, 0}, {0, 9, 4, 8, 1, 0, 0, 6, 2}, {0, 0, 0, 0, 0, 7, 0, 4, 0}};
-  prepara(g);
   Cubo c;
-  inizializza(9, tabella, c);
-  std::vector<Cella> lista;
-  univoci(9, c, tabella, lista);
+  const std::vector<Cella> lista = passata(g, c);
   ASSERT_EQ(lista.size(), 2u);
   EXPECT_EQ(tabella[4][6], 6);
   EXPECT_EQ(passi[4][6], 20001);
@@ -150,11 +152,8 @@ TEST(Deduzione, EliminazioneRigaQuadratoSenzaPiazzare) {
   Griglia g = vuota(9);
   g[1] = {2, 3, 4, 0, 0, 0, 0, 0, 0};
   g[2] = {5, 6, 7, 0, 0, 0, 0, 0, 0};
-  prepara(g);
   Cubo c;
-  inizializza(9, tabella, c);
-  std::vector<Cella> lista;
-  univoci(9, c, tabella, lista);
+  const std::vector<Cella> lista = passata(g, c);
   EXPECT_TRUE(lista.empty());
   for (int j = 3; j < 9; ++j)
     EXPECT_FALSE(candidato(c, 0, 0, j)) << j;
