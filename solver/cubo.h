@@ -1,14 +1,21 @@
 // The candidate cube: for every value and cell, whether the value may still
 // be placed there.  Kept as bit planes, one per value, with a word pair per
 // row and per column of each plane, in step with each other; W words per
-// line (1 up to side 64, else 2).  The storage is reused from node to node;
-// the content is rebuilt from the grid each time.
+// line (1 up to side 64, else 2).  It is built from the grid once; after
+// that every removal is logged, so that the search can take the cube back
+// to an earlier state by putting the logged candidates back.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "app/stato.h"
 #include "solver/bitutil.h"
+
+// A candidate (value v+1 at (i, j)) taken out of the cube.
+struct Tolto {
+  std::uint8_t v, i, j;
+};
 
 template <int W> struct CuboDi {
   using R = RigaDi<W>;
@@ -21,6 +28,7 @@ template <int W> struct CuboDi {
   std::vector<R> bandariga;    // [box row]: the rows of that band of boxes
   std::vector<int> banda;      // [k], k in [0,n): k / q, the band (or stack) of row (column) k
   std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
+  std::vector<Tolto> storia;   // every candidate removed since inizializza, oldest first
 
   // Scratch space of inizializza: where each value already stands.
   std::vector<R> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
@@ -53,12 +61,37 @@ template <int W> void libera(CuboDi<W> &c, int i, int j, int v);
 // build from the grid the record follows.
 template <int W> void ricostruisci(CuboDi<W> &c);
 
-// Removes value v+1 as a candidate of (i, j); false when it was not one.
-template <int W> inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
+// Removes value v+1 as a candidate of (i, j) and logs it; false when it was
+// not one.  Forced inline: it sits in every hot loop of the pass.
+template <int W> [[gnu::always_inline]] inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
   RigaDi<W> &r = c.righe[v * c.n + i];
   if (!ha(r, j))
     return false;
   togli(r, j);
   togli(c.colonne[v * c.n + j], i);
+  c.storia.push_back(
+      {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)});
   return true;
+}
+
+// Puts a removed candidate back, without logging it.
+template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {
+  metti(c.righe[t.v * c.n + t.i], t.j);
+  metti(c.colonne[t.v * c.n + t.j], t.i);
+}
+
+// Undoes every removal logged after the first `marca` entries of the log.
+// Candidates put back in between by rimetti may be set again: no harm.
+template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
+  for (std::size_t k = marca; k < c.storia.size(); ++k)
+    rimetti(c, c.storia[k]);
+  c.storia.resize(marca);
+}
+
+// True when the grid the record follows rules out value v+1 at (i, j): the
+// cell is filled, or v+1 stands in its row, its column or its box.
+template <int W> inline bool escluso(const CuboDi<W> &c, const Tolto &t) {
+  const int v = t.v + 1;
+  return !ha(c.vuoteriga[t.i], t.j) || ha(c.righecon[v], t.i) || ha(c.colonnecon[v], t.j) ||
+         ha(c.bloccocol[c.banda[t.i] * (c.n + 1) + v], t.j);
 }

@@ -37,6 +37,8 @@ struct Nodo {
   int i, j;           // the cell this node guesses
   std::size_t inizio; // its first entry in the list of placed cells
   Riga possibili;     // values still to try at (i, j)
+  std::size_t marca;  // length of the cube's log when the cube was that of the node's grid
+  Riga sporchi;       // planes a child's deduction pass has to sweep
 };
 
 // First empty cell at or after (i, j) in row-major order; false if none.
@@ -55,12 +57,34 @@ template <int W> void svuotacella(Griglia &g, CuboDi<W> &cubo, int i, int j) {
   g[i][j] = 0;
 }
 
+// After a deduction pass, puts back the candidates its eliminations removed
+// and its placements do not rule out: the cube becomes the one built from
+// the grid.  Returns the planes that got any back.
+template <int W> Riga restituisci(CuboDi<W> &cubo, const std::vector<Tolto> &eliminati) {
+  Riga piani;
+  for (const Tolto &t : eliminati)
+    if (!escluso(cubo, t)) {
+      rimetti(cubo, t);
+      metti(piani, t.v);
+    }
+  return piani;
+}
+
 // The search with lines of W words.
+//
+// The cube follows the path: on entering a node it is the cube built from
+// the node's grid.  Each pass ends with every plane giving nothing; giving
+// back the eliminated candidates changes only the planes they belong to,
+// and a guess only the planes of the values the cell could take, so a
+// child's pass starts with just those planes to sweep.  Trying the next
+// value first takes the cube back to the node's grid through its log.
 template <int W> bool cerca(Griglia &g, int i, int j) {
   const int n = static_cast<int>(g.size());
   CuboDi<W> cubo;
-  std::vector<Cella> piazzate; // cells placed by deduction along the path, in order
-  std::vector<Nodo> percorso;  // the nodes of the path, root first
+  std::vector<Cella> piazzate;  // cells placed by deduction along the path, in order
+  std::vector<Nodo> percorso;   // the nodes of the path, root first
+  std::vector<Tolto> eliminati; // what the current node's eliminations removed
+  std::vector<char> toccati(n); // planes a guess touched: already known from possibili
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
@@ -69,30 +93,34 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
     if (entra) {
       ++lavoro.nodi;
       const std::size_t inizio = piazzate.size();
-      // The record of the cube follows every write to the grid, so after
-      // the root the cube is rebuilt from it without reading the grid.
-      if (lavoro.nodi == 1)
+      Riga sporchi = intervallo(0, n);
+      if (percorso.empty())
         inizializza(n, g, cubo);
       else
-        ricostruisci(cubo);
-      univoci(n, cubo, g, piazzate);
+        sporchi = percorso.back().sporchi;
+      eliminati.clear();
+      univoci(n, cubo, g, piazzate, sporchi, eliminati);
       if (!primavuota(g, n, i, j))
         return true;
       Riga possibili = intervallo(0, n);
       possibili = prendiriga(possibili, i, g);
       possibili = prendicolonna(possibili, j, g);
       possibili = prendiquadrato(possibili, i, j, g);
-      percorso.push_back({i, j, inizio, possibili});
+      const Riga restituiti = restituisci(cubo, eliminati);
+      percorso.push_back({i, j, inizio, possibili, cubo.storia.size(), possibili | restituiti});
     }
     Nodo &nodo = percorso.back();
     const int v = precedente(nodo.possibili, n - 1);
     if (v >= 0) {
       togli(nodo.possibili, v);
       int &cella = g[nodo.i][nodo.j];
-      if (cella != 0)
+      if (cella != 0) {
         libera(cubo, nodo.i, nodo.j, cella); // the previous guess
+        ripristina(cubo, nodo.marca);
+      }
       cella = v + 1;
       segna(cubo, nodo.i, nodo.j, cella);
+      occupa(cubo, v, nodo.i, nodo.j, toccati);
       ++classifica;
       passi[nodo.i][nodo.j] = codicepasso(classifica, PASSO_IPOTESI);
       if (primozero == 0)

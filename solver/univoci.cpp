@@ -10,6 +10,7 @@ template <int W> struct Passata {
                                       // changed nothing
   std::vector<std::uint64_t> &quieto; // [box]: epoca at which the box was found to hold
                                       // nothing for the line/box elimination
+  std::vector<Tolto> &eliminati;      // candidates removed by eliminations, in order
   std::uint64_t epoca;                // bumped at every change of the plane being visited
 };
 
@@ -83,22 +84,18 @@ template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &l
 }
 
 template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
-  CuboDi<W> &c = p.c;
-  for (int m = 0; m < c.n; ++m)
-    if (cancella(c, m, i, j))
-      p.sporco[m] = 1;
+  occupa(p.c, v, i, j, p.sporco);
   p.g[i][j] = v + 1;
-  segna(c, i, j, v + 1);
+  segna(p.c, i, j, v + 1);
   ++classifica;
   passi[i][j] = codicepasso(classifica, tipo);
   p.lista.push_back({i, j});
-  // The test's own unit holds no other candidate; clear the other two.
-  if (tipo != PASSO_RIGA)
-    svuotariga(c, v, i, tutti<W>());
-  if (tipo != PASSO_COLONNA)
-    svuotacolonna(c, v, j, tutti<W>());
-  if (tipo != PASSO_QUADRATO)
-    svuotaquadrato(c, v, i, j);
+}
+
+// Logs what an elimination removed from the cube since the log had `da` entries.
+template <int W> void annota(Passata<W> &p, std::size_t da) {
+  p.eliminati.insert(p.eliminati.end(), p.c.storia.begin() + static_cast<std::ptrdiff_t>(da),
+                     p.c.storia.end());
 }
 
 // What a visit at the candidate (v, i, j) does, in the order of the tests:
@@ -120,12 +117,18 @@ template <int W> bool visita(Passata<W> &p, int v, int i, int j) {
     case Esame::singolo:
       piazza(p, v, i, j, PASSO_QUADRATO);
       break;
-    case Esame::eliminariga:
+    case Esame::eliminariga: {
+      const std::size_t da = c.storia.size();
       svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
+      annota(p, da);
       break;
-    case Esame::eliminacolonna:
+    }
+    case Esame::eliminacolonna: {
+      const std::size_t da = c.storia.size();
       svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
+      annota(p, da);
       break;
+    }
     }
   }
   ++p.epoca;
@@ -165,11 +168,24 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
 
 } // namespace
 
-template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista) {
+template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco) {
+  for (int m = 0; m < c.n; ++m)
+    if (cancella(c, m, i, j))
+      sporco[m] = 1;
+  svuotariga(c, v, i, tutti<W>());
+  svuotacolonna(c, v, j, tutti<W>());
+  svuotaquadrato(c, v, i, j);
+}
+
+template <int W>
+void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
+             std::vector<Tolto> &eliminati) {
   const std::size_t inizio = lista.size();
-  sporcopiani.assign(n, 1);
+  sporcopiani.resize(n);
+  for (int v = 0; v < n; ++v)
+    sporcopiani[v] = ha(sporchi, v);
   quietoquadrati.resize(c.bande * c.bande);
-  Passata<W> p{c, g, lista, sporcopiani, quietoquadrati, ultimaepoca};
+  Passata<W> p{c, g, lista, sporcopiani, quietoquadrati, eliminati, ultimaepoca};
   // A plane's visits read only that plane, so a plane untouched since a run
   // of its visits that changed nothing would change nothing again: skip it.
   bool giro = true;
@@ -194,5 +210,16 @@ template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella
   }
 }
 
+template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista) {
+  std::vector<Tolto> eliminati;
+  univoci(n, c, g, lista, intervallo(0, n), eliminati);
+}
+
+template void occupa<1>(CuboDi<1> &, int, int, int, std::vector<char> &);
+template void occupa<2>(CuboDi<2> &, int, int, int, std::vector<char> &);
+template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
+                         std::vector<Tolto> &);
+template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,
+                         std::vector<Tolto> &);
 template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &);
 template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &);
