@@ -24,6 +24,36 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
       c.quadratodi[i * n + j] = c.banda[i] * bande + c.banda[j];
 }
 
+// Builds the candidates from the record alone.
+template <int W> void ricostruisci(CuboDi<W> &c) {
+  using R = RigaDi<W>;
+  const int n = c.n, m = n + 1;
+  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
+  // the row, nor the column, nor the box holds it.
+  c.righe.resize(n * n);
+  c.colonne.resize(n * n);
+  for (int v = 0; v < n; ++v) {
+    const R &inriga = c.righecon[v + 1], &incolonna = c.colonnecon[v + 1];
+    for (int i = 0; i < n; ++i)
+      c.righe[v * n + i] = ha(inriga, i) ? R{}
+                                         : senza(senza(c.vuoteriga[i], incolonna),
+                                                 c.bloccocol[c.banda[i] * m + v + 1]);
+    for (int j = 0; j < n; ++j)
+      c.colonne[v * n + j] = ha(incolonna, j) ? R{}
+                                              : senza(senza(c.vuotecol[j], inriga),
+                                                      c.bloccoriga[c.banda[j] * m + v + 1]);
+  }
+  c.valori.assign(n * n, R{});
+  for (int v = 0; v < n; ++v)
+    for (int i = 0; i < n; ++i) {
+      R resto = c.righe[v * n + i];
+      for (int j = primo(resto); j >= 0; j = primo(resto)) {
+        togli(resto, j);
+        metti(c.valori[i * n + j], v);
+      }
+    }
+}
+
 } // namespace
 
 template <int W> void segna(CuboDi<W> &c, int i, int j, int v) {
@@ -47,24 +77,21 @@ template <int W> void libera(CuboDi<W> &c, int i, int j, int v) {
   c.bloccoriga[bj * m + v] = senza(c.bloccoriga[bj * m + v], c.bandariga[bi]);
 }
 
-template <int W> void ricostruisci(CuboDi<W> &c) {
-  using R = RigaDi<W>;
-  const int n = c.n, m = n + 1;
-  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
-  // the row, nor the column, nor the box holds it.
-  c.righe.resize(n * n);
-  c.colonne.resize(n * n);
-  for (int v = 0; v < n; ++v) {
-    const R &inriga = c.righecon[v + 1], &incolonna = c.colonnecon[v + 1];
-    for (int i = 0; i < n; ++i)
-      c.righe[v * n + i] = ha(inriga, i) ? R{}
-                                         : senza(senza(c.vuoteriga[i], incolonna),
-                                                 c.bloccocol[c.banda[i] * m + v + 1]);
-    for (int j = 0; j < n; ++j)
-      c.colonne[v * n + j] = ha(incolonna, j) ? R{}
-                                              : senza(senza(c.vuotecol[j], inriga),
-                                                      c.bloccoriga[c.banda[j] * m + v + 1]);
+template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco) {
+  const int n = c.n;
+  RigaDi<W> valori = c.valori[i * n + j];
+  for (int m = primo(valori); m >= 0; m = primo(valori)) {
+    togli(valori, m);
+    togli(c.righe[m * n + i], j);
+    togli(c.colonne[m * n + j], i);
+    registra(c, m, i, j);
+    sporco[m] = 1;
   }
+  svuotariga(c, v, i, tutti<W>());
+  svuotacolonna(c, v, j, tutti<W>());
+  const int r0 = c.banda[i] * c.q;
+  for (int r = r0; r < r0 + c.q; ++r)
+    svuotariga(c, v, r, c.bandacol[c.banda[j]]);
 }
 
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
@@ -106,5 +133,5 @@ template void segna<1>(CuboDi<1> &, int, int, int);
 template void segna<2>(CuboDi<2> &, int, int, int);
 template void libera<1>(CuboDi<1> &, int, int, int);
 template void libera<2>(CuboDi<2> &, int, int, int);
-template void ricostruisci<1>(CuboDi<1> &);
-template void ricostruisci<2>(CuboDi<2> &);
+template void occupa<1>(CuboDi<1> &, int, int, int, std::vector<char> &);
+template void occupa<2>(CuboDi<2> &, int, int, int, std::vector<char> &);

@@ -28,9 +28,10 @@ template <int W> struct CuboDi {
   std::vector<R> bandariga;    // [box row]: the rows of that band of boxes
   std::vector<int> banda;      // [k], k in [0,n): k / q, the band (or stack) of row (column) k
   std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
+  std::vector<R> valori;       // [i*n + j]: values of (i, j) still candidates (bit v: v+1)
   std::vector<Tolto> storia;   // every candidate removed since inizializza, oldest first
 
-  // Scratch space of inizializza: where each value already stands.
+  // The record: where each value stands in the grid the cube follows.
   std::vector<R> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
   std::vector<R> bloccocol, bloccoriga; // [band*(n+1) + v]: columns / rows covered by
                                         // the boxes of that band holding value v
@@ -57,27 +58,64 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
 template <int W> void segna(CuboDi<W> &c, int i, int j, int v);
 template <int W> void libera(CuboDi<W> &c, int i, int j, int v);
 
-// Rebuilds the cube from the record alone: the same cube inizializza would
-// build from the grid the record follows.
-template <int W> void ricostruisci(CuboDi<W> &c);
+// Logs the removal of value v+1 at (i, j), already cleared from its row and
+// column words, and clears it from the cell.
+template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
+  togli(c.valori[i * c.n + j], v);
+  c.storia.push_back(
+      {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)});
+}
 
 // Removes value v+1 as a candidate of (i, j) and logs it; false when it was
-// not one.  Forced inline: it sits in every hot loop of the pass.
-template <int W> [[gnu::always_inline]] inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
+// not one.
+template <int W> inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
   RigaDi<W> &r = c.righe[v * c.n + i];
   if (!ha(r, j))
     return false;
   togli(r, j);
   togli(c.colonne[v * c.n + j], i);
-  c.storia.push_back(
-      {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)});
+  registra(c, v, i, j);
   return true;
 }
+
+// Removes value v+1 from the cells of line k in maschera, logging each
+// candidate removed; false when none was one.  The line is row k when
+// PERRIGA, else column k (maschera is then a set of rows).
+template <bool PERRIGA, int W>
+inline bool svuotalinea(CuboDi<W> &c, int v, int k, const RigaDi<W> &maschera) {
+  RigaDi<W> *linee = (PERRIGA ? c.righe : c.colonne).data() + v * c.n;
+  RigaDi<W> *incrociate = (PERRIGA ? c.colonne : c.righe).data() + v * c.n;
+  RigaDi<W> via = linee[k] & maschera;
+  if (vuota(via))
+    return false;
+  linee[k] = senza(linee[k], via);
+  for (int x = primo(via); x >= 0; x = primo(via)) {
+    togli(via, x);
+    togli(incrociate[x], k);
+    if (PERRIGA)
+      registra(c, v, k, x);
+    else
+      registra(c, v, x, k);
+  }
+  return true;
+}
+template <int W> inline bool svuotariga(CuboDi<W> &c, int v, int i, const RigaDi<W> &maschera) {
+  return svuotalinea<true>(c, v, i, maschera);
+}
+template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const RigaDi<W> &maschera) {
+  return svuotalinea<false>(c, v, j, maschera);
+}
+
+// Removes from c what value v+1 at (i, j) rules out: every value of the cell,
+// and v+1 from the row, the column and the box; all of it logged.  Flags in
+// sporco the planes that lost the cell.
+template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco);
 
 // Puts a removed candidate back, without logging it.
 template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {
   metti(c.righe[t.v * c.n + t.i], t.j);
   metti(c.colonne[t.v * c.n + t.j], t.i);
+  metti(c.valori[t.i * c.n + t.j], t.v);
 }
 
 // Undoes every removal logged after the first `marca` entries of the log.

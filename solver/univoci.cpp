@@ -6,41 +6,13 @@ template <int W> struct Passata {
   CuboDi<W> &c;
   Griglia &g;
   std::vector<Cella> &lista;
-  std::vector<char> &sporco;          // [v]: plane v changed since a run of its visits that
-                                      // changed nothing
-  std::vector<std::uint64_t> &quieto; // [box]: epoca at which the box was found to hold
-                                      // nothing for the line/box elimination
-  std::vector<Tolto> &eliminati;      // candidates removed by eliminations, in order
-  std::uint64_t epoca;                // bumped at every change of the plane being visited
+  std::vector<char> &sporco;     // [v]: plane v changed since a run of its visits that
+                                 // changed nothing
+  std::vector<Tolto> &eliminati; // candidates removed by eliminations, in order
 };
 
 // Scratch space reused by every pass of the process.
 std::vector<char> sporcopiani;
-std::vector<std::uint64_t> quietoquadrati;
-std::uint64_t ultimaepoca = 0;
-
-// Clears value v from the given cells; true when any was a candidate.
-template <int W> bool svuotariga(CuboDi<W> &c, int v, int i, const RigaDi<W> &maschera) {
-  const RigaDi<W> bits = c.righe[v * c.n + i] & maschera;
-  bool tolto = false;
-  for (int k = prossimo(bits, 0); k >= 0; k = prossimo(bits, k + 1))
-    tolto |= cancella(c, v, i, k);
-  return tolto;
-}
-
-template <int W> bool svuotacolonna(CuboDi<W> &c, int v, int j, const RigaDi<W> &maschera) {
-  const RigaDi<W> bits = c.colonne[v * c.n + j] & maschera;
-  bool tolto = false;
-  for (int k = prossimo(bits, 0); k >= 0; k = prossimo(bits, k + 1))
-    tolto |= cancella(c, v, k, j);
-  return tolto;
-}
-
-template <int W> void svuotaquadrato(CuboDi<W> &c, int v, int i, int j) {
-  const int r0 = c.banda[i] * c.q;
-  for (int r = r0; r < r0 + c.q; ++r)
-    svuotariga(c, v, r, c.bandacol[c.banda[j]]);
-}
 
 // What the box test and the line/box elimination make of a box of plane v.
 enum class Esame { niente, singolo, eliminariga, eliminacolonna };
@@ -99,83 +71,105 @@ template <int W> void annota(Passata<W> &p, std::size_t da) {
 }
 
 // What a visit at the candidate (v, i, j) does, in the order of the tests:
-// the row test, the column test, the box test, else the elimination.
+// the row test, the column test, the box test, else the elimination.  The
+// caller knows whether row i and column j hold this one candidate only.
 // True when it changed anything.
-template <int W> bool visita(Passata<W> &p, int v, int i, int j) {
+template <int W> bool visita(Passata<W> &p, int v, int i, int j, bool rigasola, bool colonnasola) {
   CuboDi<W> &c = p.c;
-  const int n = c.n;
-  if (unico(c.righe[v * n + i])) {
+  if (rigasola) {
     piazza(p, v, i, j, PASSO_RIGA);
-  } else if (unico(c.colonne[v * n + j])) {
-    piazza(p, v, i, j, PASSO_COLONNA);
-  } else {
-    int linea = 0;
-    switch (esamina(c, v, c.banda[i], c.banda[j], linea)) {
-    case Esame::niente:
-      p.quieto[quadrato(c, i, j)] = p.epoca;
-      return false;
-    case Esame::singolo:
-      piazza(p, v, i, j, PASSO_QUADRATO);
-      break;
-    case Esame::eliminariga: {
-      const std::size_t da = c.storia.size();
-      svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
-      annota(p, da);
-      break;
-    }
-    case Esame::eliminacolonna: {
-      const std::size_t da = c.storia.size();
-      svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
-      annota(p, da);
-      break;
-    }
-    }
+    return true;
   }
-  ++p.epoca;
+  if (colonnasola) {
+    piazza(p, v, i, j, PASSO_COLONNA);
+    return true;
+  }
+  int linea = 0;
+  const std::size_t da = c.storia.size();
+  switch (esamina(c, v, c.banda[i], c.banda[j], linea)) {
+  case Esame::niente:
+    return false;
+  case Esame::singolo:
+    piazza(p, v, i, j, PASSO_QUADRATO);
+    return true;
+  case Esame::eliminariga:
+    svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
+    break;
+  case Esame::eliminacolonna:
+    svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
+    break;
+  }
+  annota(p, da);
   return true;
+}
+
+// The columns of plane v holding exactly one candidate.
+template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v) {
+  const RigaDi<W> *righe = c.righe.data() + v * c.n;
+  RigaDi<W> almenouna, almenodue;
+  for (int i = 0; i < c.n; ++i) {
+    almenodue = almenodue | (almenouna & righe[i]);
+    almenouna = almenouna | righe[i];
+  }
+  return senza(almenouna, almenodue);
+}
+
+// Brings the columns of plane v holding one candidate (sole) up to date with
+// the removals logged since the log had `da` entries.
+template <int W> void aggiorna(const CuboDi<W> &c, int v, std::size_t da, RigaDi<W> &sole) {
+  const RigaDi<W> *colonne = c.colonne.data() + v * c.n;
+  for (std::size_t k = da; k < c.storia.size(); ++k) {
+    const Tolto t = c.storia[k];
+    if (t.v != v)
+      continue;
+    togli(sole, t.j);
+    if (unico(colonne[t.j]))
+      metti(sole, t.j);
+  }
 }
 
 // Visits plane v in row-major order; each visit sees the changes of the ones
 // before it.  Only candidates are visited, and a visit that can be seen to
 // change nothing is passed over: its row and column hold other candidates,
-// and its box was found quiet since the plane last changed.
+// and its box was found to give nothing since the plane last changed.
 template <int W> bool passapiano(Passata<W> &p, int v) {
   CuboDi<W> &c = p.c;
-  const int n = c.n;
-  const RigaDi<W> *righe = c.righe.data() + v * n;
-  const RigaDi<W> *colonne = c.colonne.data() + v * n;
-  const std::uint64_t *quieto = p.quieto.data();
+  const RigaDi<W> *righe = c.righe.data() + v * c.n;
+  RigaDi<W> singole = sole(c, v); // columns holding one candidate
   bool cambiato = false;
-  ++p.epoca; // verdicts from other planes do not hold here
-  for (int i = 0; i < n; ++i) {
-    const int *quadratiriga = c.quadratodi.data() + i * n;
+  int fascia = -1;  // band of the row being visited
+  RigaDi<W> quiete; // columns of the boxes of that band found to give nothing
+  for (int i = 0; i < c.n; ++i) {
+    if (vuota(righe[i]))
+      continue;
+    if (c.banda[i] != fascia) {
+      fascia = c.banda[i];
+      quiete = RigaDi<W>{};
+    }
     // resto: the candidates of the row not visited yet; a change re-reads it.
     RigaDi<W> resto = righe[i];
     bool unica = unico(resto);
-    for (int j = primo(resto); j >= 0; j = primo(resto)) {
-      togli(resto, j);
-      if (!unica && !unico(colonne[j]) && quieto[quadratiriga[j]] == p.epoca)
+    while (true) {
+      const int j = primo(unica ? resto : senza(resto, senza(quiete, singole)));
+      if (j < 0)
+        break;
+      resto = dopo(resto, j);
+      const std::size_t da = c.storia.size();
+      if (!visita(p, v, i, j, unica, ha(singole, j))) {
+        quiete = quiete | c.bandacol[c.banda[j]];
         continue;
-      if (visita(p, v, i, j)) {
-        cambiato = true;
-        resto = dopo(righe[i], j);
-        unica = unico(righe[i]);
       }
+      cambiato = true;
+      aggiorna(c, v, da, singole);
+      quiete = RigaDi<W>{};
+      resto = dopo(righe[i], j);
+      unica = unico(righe[i]);
     }
   }
   return cambiato;
 }
 
 } // namespace
-
-template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco) {
-  for (int m = 0; m < c.n; ++m)
-    if (cancella(c, m, i, j))
-      sporco[m] = 1;
-  svuotariga(c, v, i, tutti<W>());
-  svuotacolonna(c, v, j, tutti<W>());
-  svuotaquadrato(c, v, i, j);
-}
 
 template <int W>
 void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
@@ -184,8 +178,7 @@ void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const R
   sporcopiani.resize(n);
   for (int v = 0; v < n; ++v)
     sporcopiani[v] = ha(sporchi, v);
-  quietoquadrati.resize(c.bande * c.bande);
-  Passata<W> p{c, g, lista, sporcopiani, quietoquadrati, eliminati, ultimaepoca};
+  Passata<W> p{c, g, lista, sporcopiani, eliminati};
   // A plane's visits read only that plane, so a plane untouched since a run
   // of its visits that changed nothing would change nothing again: skip it.
   bool giro = true;
@@ -201,7 +194,6 @@ void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const R
       }
     }
   }
-  ultimaepoca = p.epoca;
   if (primozero == 0) {
     std::string s = "Numeri inseriti con la tecnica dello sliding (cancella): " +
                     std::to_string(lista.size() - inizio) + ".\n\nTabella aggiornata:\n\n";
@@ -215,8 +207,6 @@ template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella
   univoci(n, c, g, lista, intervallo(0, n), eliminati);
 }
 
-template void occupa<1>(CuboDi<1> &, int, int, int, std::vector<char> &);
-template void occupa<2>(CuboDi<2> &, int, int, int, std::vector<char> &);
 template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
                          std::vector<Tolto> &);
 template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,

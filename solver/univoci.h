@@ -28,8 +28,3 @@ void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const R
 
 // The same with every plane to be swept and the eliminations not kept.
 template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista);
-
-// Removes from c what value v+1 at (i, j) rules out: every value of the cell,
-// and v+1 from the row, the column and the box.  Flags in sporco the planes
-// that lost the cell.
-template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco);
