@@ -23,36 +23,29 @@ enum class Esame { niente, singolo, eliminariga, eliminacolonna };
 // more, lie in one column (linea), which holds v outside the box too.
 template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &linea) {
   using R = RigaDi<W>;
-  const int q = c.q;
   const R &colbox = c.bandacol[bc];
   const R *righe = &c.righe[v * c.n];
-  int trovate = 0;
-  R prima;
-  for (int r = br * q; r < (br + 1) * q; ++r) {
+  // One look at each row of the box, without an early way out: few
+  // branches, and the box is small.
+  R unione;      // columns of the box holding a candidate
+  int piene = 0; // rows of the box holding a candidate; linea: the last of them
+  for (int r = br * c.q; r < (br + 1) * c.q; ++r) {
     const R m = righe[r] & colbox;
-    if (vuota(m))
-      continue;
-    if (++trovate == 2)
-      break;
-    prima = m;
-    linea = r;
+    const bool qui = !vuota(m);
+    piene += qui;
+    linea = qui ? r : linea;
+    unione = unione | m;
   }
-  if (trovate == 1) {
-    if (unico(prima))
+  if (piene == 1) {
+    if (unico(unione))
       return Esame::singolo;
     return vuota(senza(righe[linea], colbox)) ? Esame::niente : Esame::eliminariga;
   }
-  const R &rigbox = c.bandariga[br];
-  const R *colonne = &c.colonne[v * c.n];
-  trovate = 0;
-  for (int k = bc * q; k < (bc + 1) * q && trovate < 2; ++k)
-    if (!vuota(colonne[k] & rigbox)) {
-      ++trovate;
-      linea = k;
-    }
-  if (trovate == 1 && !vuota(senza(colonne[linea], rigbox)))
-    return Esame::eliminacolonna;
-  return Esame::niente;
+  if (piene == 0 || !unico(unione))
+    return Esame::niente;
+  linea = primo(unione);
+  return vuota(senza(c.colonne[v * c.n + linea], c.bandariga[br])) ? Esame::niente
+                                                                   : Esame::eliminacolonna;
 }
 
 template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
