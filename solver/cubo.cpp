@@ -100,7 +100,7 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   const int bande = c.bande;
   const int m = n + 1; // values 0..n: slot 0 gathers the empty cells and is not read
 
-  c.storia.clear();
+  c.tolti = 0;
   c.righecon.assign(m, R{});
   c.colonnecon.assign(m, R{});
   c.bloccocol.assign(bande * m, R{});

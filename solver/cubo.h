@@ -29,7 +29,9 @@ template <int W> struct CuboDi {
   std::vector<int> banda;      // [k], k in [0,n): k / q, the band (or stack) of row (column) k
   std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
   std::vector<R> valori;       // [i*n + j]: values of (i, j) still candidates (bit v: v+1)
-  std::vector<Tolto> storia;   // every candidate removed since inizializza, oldest first
+  std::vector<Tolto> storia;   // [0, tolti): every candidate removed since inizializza,
+                               // oldest first; the rest is room to grow
+  std::size_t tolti = 0;       // length of the log
 
   // The record: where each value stands in the grid the cube follows.
   std::vector<R> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
@@ -58,12 +60,19 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
 template <int W> void segna(CuboDi<W> &c, int i, int j, int v);
 template <int W> void libera(CuboDi<W> &c, int i, int j, int v);
 
+// Makes room in the log (kept out of line: it is rarely needed).
+template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
+  c.storia.resize(2 * c.storia.size() + 1024);
+}
+
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
 // column words, and clears it from the cell.
 template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
   togli(c.valori[i * c.n + j], v);
-  c.storia.push_back(
-      {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)});
+  if (c.tolti == c.storia.size()) [[unlikely]]
+    allunga(c);
+  c.storia[c.tolti++] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i),
+                         static_cast<std::uint8_t>(j)};
 }
 
 // Removes value v+1 as a candidate of (i, j) and logs it; false when it was
@@ -121,9 +130,9 @@ template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {
 // Undoes every removal logged after the first `marca` entries of the log.
 // Candidates put back in between by rimetti may be set again: no harm.
 template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
-  for (std::size_t k = marca; k < c.storia.size(); ++k)
+  for (std::size_t k = marca; k < c.tolti; ++k)
     rimetti(c, c.storia[k]);
-  c.storia.resize(marca);
+  c.tolti = marca;
 }
 
 // True when the grid the record follows rules out value v+1 at (i, j): the

@@ -107,7 +107,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       possibili = prendicolonna(possibili, j, g);
       possibili = prendiquadrato(possibili, i, j, g);
       const Riga restituiti = restituisci(cubo, eliminati);
-      percorso.push_back({i, j, inizio, possibili, cubo.storia.size(), possibili | restituiti});
+      percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti});
     }
     Nodo &nodo = percorso.back();
     const int v = precedente(nodo.possibili, n - 1);

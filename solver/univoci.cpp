@@ -60,7 +60,7 @@ template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
 // Logs what an elimination removed from the cube since the log had `da` entries.
 template <int W> void annota(Passata<W> &p, std::size_t da) {
   p.eliminati.insert(p.eliminati.end(), p.c.storia.begin() + static_cast<std::ptrdiff_t>(da),
-                     p.c.storia.end());
+                     p.c.storia.begin() + static_cast<std::ptrdiff_t>(p.c.tolti));
 }
 
 // What a visit at the candidate (v, i, j) does, in the order of the tests:
@@ -78,7 +78,7 @@ template <int W> bool visita(Passata<W> &p, int v, int i, int j, bool rigasola, 
     return true;
   }
   int linea = 0;
-  const std::size_t da = c.storia.size();
+  const std::size_t da = c.tolti;
   switch (esamina(c, v, c.banda[i], c.banda[j], linea)) {
   case Esame::niente:
     return false;
@@ -111,7 +111,7 @@ template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v) {
 // the removals logged since the log had `da` entries.
 template <int W> void aggiorna(const CuboDi<W> &c, int v, std::size_t da, RigaDi<W> &sole) {
   const RigaDi<W> *colonne = c.colonne.data() + v * c.n;
-  for (std::size_t k = da; k < c.storia.size(); ++k) {
+  for (std::size_t k = da; k < c.tolti; ++k) {
     const Tolto t = c.storia[k];
     if (t.v != v)
       continue;
@@ -147,7 +147,7 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
       if (j < 0)
         break;
       resto = dopo(resto, j);
-      const std::size_t da = c.storia.size();
+      const std::size_t da = c.tolti;
       if (!visita(p, v, i, j, unica, ha(singole, j))) {
         quiete = quiete | c.bandacol[c.banda[j]];
         continue;
