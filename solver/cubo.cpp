@@ -77,21 +77,22 @@ template <int W> void libera(CuboDi<W> &c, int i, int j, int v) {
   c.bloccoriga[bj * m + v] = senza(c.bloccoriga[bj * m + v], c.bandariga[bi]);
 }
 
-template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco) {
+template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   const int n = c.n;
-  RigaDi<W> valori = c.valori[i * n + j];
+  const RigaDi<W> toccati = c.valori[i * n + j];
+  RigaDi<W> valori = toccati;
   for (int m = primo(valori); m >= 0; m = primo(valori)) {
     togli(valori, m);
     togli(c.righe[m * n + i], j);
     togli(c.colonne[m * n + j], i);
     registra(c, m, i, j);
-    sporco[m] = 1;
   }
   svuotariga(c, v, i, tutti<W>());
   svuotacolonna(c, v, j, tutti<W>());
   const int r0 = c.banda[i] * c.q;
   for (int r = r0; r < r0 + c.q; ++r)
     svuotariga(c, v, r, c.bandacol[c.banda[j]]);
+  return toccati;
 }
 
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
@@ -133,5 +134,5 @@ template void segna<1>(CuboDi<1> &, int, int, int);
 template void segna<2>(CuboDi<2> &, int, int, int);
 template void libera<1>(CuboDi<1> &, int, int, int);
 template void libera<2>(CuboDi<2> &, int, int, int);
-template void occupa<1>(CuboDi<1> &, int, int, int, std::vector<char> &);
-template void occupa<2>(CuboDi<2> &, int, int, int, std::vector<char> &);
+template RigaDi<1> occupa<1>(CuboDi<1> &, int, int, int);
+template RigaDi<2> occupa<2>(CuboDi<2> &, int, int, int);

@@ -13,6 +13,7 @@
 #include "solver/bitutil.h"
 
 // A candidate (value v+1 at (i, j)) taken out of the cube.
+// 16-bit fields: byte-wide stores could alias anything and cost reloads.
 struct Tolto {
   std::uint8_t v, i, j;
 };
@@ -116,9 +117,9 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
 }
 
 // Removes from c what value v+1 at (i, j) rules out: every value of the cell,
-// and v+1 from the row, the column and the box; all of it logged.  Flags in
-// sporco the planes that lost the cell.
-template <int W> void occupa(CuboDi<W> &c, int v, int i, int j, std::vector<char> &sporco);
+// and v+1 from the row, the column and the box; all of it logged.  Returns
+// the values the cell could still take: the planes that lost it.
+template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j);
 
 // Puts a removed candidate back, without logging it.
 template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {

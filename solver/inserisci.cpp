@@ -84,7 +84,6 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
   std::vector<Cella> piazzate;  // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;   // the nodes of the path, root first
   std::vector<Tolto> eliminati; // what the current node's eliminations removed
-  std::vector<char> toccati(n); // planes a guess touched: already known from possibili
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
@@ -120,7 +119,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       }
       cella = v + 1;
       segna(cubo, nodo.i, nodo.j, cella);
-      occupa(cubo, v, nodo.i, nodo.j, toccati);
+      occupa(cubo, v, nodo.i, nodo.j);
       ++classifica;
       passi[nodo.i][nodo.j] = codicepasso(classifica, PASSO_IPOTESI);
       if (primozero == 0)

@@ -6,13 +6,10 @@ template <int W> struct Passata {
   CuboDi<W> &c;
   Griglia &g;
   std::vector<Cella> &lista;
-  std::vector<char> &sporco;     // [v]: plane v changed since a run of its visits that
+  RigaDi<W> sporco;              // planes changed since a run of their visits that
                                  // changed nothing
   std::vector<Tolto> &eliminati; // candidates removed by eliminations, in order
 };
-
-// Scratch space reused by every pass of the process.
-std::vector<char> sporcopiani;
 
 // What the box test and the line/box elimination make of a box of plane v.
 enum class Esame { niente, singolo, eliminariga, eliminacolonna };
@@ -49,7 +46,7 @@ template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &l
 }
 
 template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
-  occupa(p.c, v, i, j, p.sporco);
+  p.sporco = p.sporco | occupa(p.c, v, i, j);
   p.g[i][j] = v + 1;
   segna(p.c, i, j, v + 1);
   ++classifica;
@@ -168,22 +165,19 @@ template <int W>
 void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
              std::vector<Tolto> &eliminati) {
   const std::size_t inizio = lista.size();
-  sporcopiani.resize(n);
-  for (int v = 0; v < n; ++v)
-    sporcopiani[v] = ha(sporchi, v);
-  Passata<W> p{c, g, lista, sporcopiani, eliminati};
+  Passata<W> p{c, g, lista, {}, eliminati};
+  for (int v = primo(sporchi); v >= 0 && v < n; v = prossimo(sporchi, v + 1))
+    metti(p.sporco, v);
   // A plane's visits read only that plane, so a plane untouched since a run
   // of its visits that changed nothing would change nothing again: skip it.
   bool giro = true;
   while (giro) {
     giro = false;
-    for (int v = 0; v < n; ++v) {
-      if (!p.sporco[v])
-        continue;
-      p.sporco[v] = 0;
+    for (int v = primo(p.sporco); v >= 0; v = prossimo(p.sporco, v + 1)) {
+      togli(p.sporco, v);
       if (passapiano(p, v)) {
         giro = true;
-        p.sporco[v] = 1;
+        metti(p.sporco, v);
       }
     }
   }
