@@ -102,6 +102,7 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   const int m = n + 1; // values 0..n: slot 0 gathers the empty cells and is not read
 
   c.tolti = 0;
+  c.quiete.assign(n * c.bande, R{});
   c.righecon.assign(m, R{});
   c.colonnecon.assign(m, R{});
   c.bloccocol.assign(bande * m, R{});

@@ -33,6 +33,9 @@ template <int W> struct CuboDi {
   std::vector<Tolto> storia;   // [0, tolti): every candidate removed since inizializza,
                                // oldest first; the rest is room to grow
   std::size_t tolti = 0;       // length of the log
+  std::vector<R> quiete;       // [v*bande + b]: columns of the boxes of band b found to give
+                               // nothing to the box test and the elimination of value v+1,
+                               // unless the box has lost a candidate of v+1 since
 
   // The record: where each value stands in the grid the cube follows.
   std::vector<R> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
@@ -67,9 +70,11 @@ template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
 }
 
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
-// column words, and clears it from the cell.
+// column words, clears it from the cell and drops the verdict on its box.
 template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
   togli(c.valori[i * c.n + j], v);
+  RigaDi<W> &quiete = c.quiete[v * c.bande + c.banda[i]];
+  quiete = senza(quiete, c.bandacol[c.banda[j]]);
   if (c.tolti == c.storia.size()) [[unlikely]]
     allunga(c);
   c.storia[c.tolti++] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i),
@@ -126,6 +131,16 @@ template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {
   metti(c.righe[t.v * c.n + t.i], t.j);
   metti(c.colonne[t.v * c.n + t.j], t.i);
   metti(c.valori[t.i * c.n + t.j], t.v);
+}
+
+// After value v+1 at (i, j) has been put back, drops the verdicts it may
+// have changed: a box looks at its own rows and columns beyond it, so those
+// of every box of band i and of stack j.
+template <int W> inline void riapri(CuboDi<W> &c, const Tolto &t) {
+  RigaDi<W> *quiete = c.quiete.data() + t.v * c.bande;
+  quiete[c.banda[t.i]] = RigaDi<W>{};
+  for (int b = 0; b < c.bande; ++b)
+    quiete[b] = senza(quiete[b], c.bandacol[c.banda[t.j]]);
 }
 
 // Undoes every removal logged after the first `marca` entries of the log.

@@ -1,5 +1,6 @@
 #include "solver/inserisci.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "solver/cubo.h"
@@ -65,6 +66,7 @@ template <int W> Riga restituisci(CuboDi<W> &cubo, const std::vector<Tolto> &eli
   for (const Tolto &t : eliminati)
     if (!escluso(cubo, t)) {
       rimetti(cubo, t);
+      riapri(cubo, t);
       metti(piani, t.v);
     }
   return piani;
@@ -84,6 +86,10 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
   std::vector<Cella> piazzate;  // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;   // the nodes of the path, root first
   std::vector<Tolto> eliminati; // what the current node's eliminations removed
+  // The box verdicts (cubo.quiete) of each node of the path, taken with the
+  // cube of the node's grid: a node's cube is brought back through the log,
+  // its verdicts from here.
+  std::vector<RigaDi<W>> verdetti;
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
@@ -107,6 +113,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       possibili = prendiquadrato(possibili, i, j, g);
       const Riga restituiti = restituisci(cubo, eliminati);
       percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti});
+      verdetti.insert(verdetti.end(), cubo.quiete.begin(), cubo.quiete.end());
     }
     Nodo &nodo = percorso.back();
     const int v = precedente(nodo.possibili, n - 1);
@@ -116,6 +123,8 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       if (cella != 0) {
         libera(cubo, nodo.i, nodo.j, cella); // the previous guess
         ripristina(cubo, nodo.marca);
+        std::copy(verdetti.end() - static_cast<std::ptrdiff_t>(cubo.quiete.size()), verdetti.end(),
+                  cubo.quiete.begin());
       }
       cella = v + 1;
       segna(cubo, nodo.i, nodo.j, cella);
@@ -138,6 +147,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
     }
     piazzate.resize(nodo.inizio);
     percorso.pop_back();
+    verdetti.resize(verdetti.size() - cubo.quiete.size());
     if (percorso.empty())
       return false;
     // Back in the parent: its guess is undone by the next one or by its own undo.

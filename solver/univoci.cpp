@@ -1,5 +1,7 @@
 #include "solver/univoci.h"
 
+#include <algorithm>
+
 namespace {
 
 template <int W> struct Passata {
@@ -121,37 +123,32 @@ template <int W> void aggiorna(const CuboDi<W> &c, int v, std::size_t da, RigaDi
 // Visits plane v in row-major order; each visit sees the changes of the ones
 // before it.  Only candidates are visited, and a visit that can be seen to
 // change nothing is passed over: its row and column hold other candidates,
-// and its box was found to give nothing since the plane last changed.
+// and its box was found to give nothing and has lost no candidate since.
 template <int W> bool passapiano(Passata<W> &p, int v) {
   CuboDi<W> &c = p.c;
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
-  RigaDi<W> singole = sole(c, v); // columns holding one candidate
+  RigaDi<W> *quiete = c.quiete.data() + v * c.bande; // [band]: see CuboDi
+  RigaDi<W> singole = sole(c, v);                    // columns holding one candidate
   bool cambiato = false;
-  int fascia = -1;  // band of the row being visited
-  RigaDi<W> quiete; // columns of the boxes of that band found to give nothing
   for (int i = 0; i < c.n; ++i) {
     if (vuota(righe[i]))
       continue;
-    if (c.banda[i] != fascia) {
-      fascia = c.banda[i];
-      quiete = RigaDi<W>{};
-    }
+    RigaDi<W> &quietiqui = quiete[c.banda[i]];
     // resto: the candidates of the row not visited yet; a change re-reads it.
     RigaDi<W> resto = righe[i];
     bool unica = unico(resto);
     while (true) {
-      const int j = primo(unica ? resto : senza(resto, senza(quiete, singole)));
+      const int j = primo(unica ? resto : senza(resto, senza(quietiqui, singole)));
       if (j < 0)
         break;
       resto = dopo(resto, j);
       const std::size_t da = c.tolti;
       if (!visita(p, v, i, j, unica, ha(singole, j))) {
-        quiete = quiete | c.bandacol[c.banda[j]];
+        quietiqui = quietiqui | c.bandacol[c.banda[j]];
         continue;
       }
       cambiato = true;
       aggiorna(c, v, da, singole);
-      quiete = RigaDi<W>{};
       resto = dopo(righe[i], j);
       unica = unico(righe[i]);
     }
@@ -181,6 +178,8 @@ void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const R
       }
     }
   }
+  // Every plane now gives nothing, so neither does any of its boxes.
+  std::fill(c.quiete.begin(), c.quiete.end(), tutti<W>());
   if (primozero == 0) {
     std::string s = "Numeri inseriti con la tecnica dello sliding (cancella): " +
                     std::to_string(lista.size() - inizio) + ".\n\nTabella aggiornata:\n\n";
