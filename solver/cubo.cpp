@@ -8,6 +8,7 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
   c.n = n;
   c.q = latoquadrato(n);
   c.bande = n / c.q;
+  c.linee = intervallo<W>(0, n);
   const int bande = c.bande;
   c.bandacol.assign(bande, RigaDi<W>{});
   c.bandariga.assign(bande, RigaDi<W>{});

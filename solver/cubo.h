@@ -23,6 +23,7 @@ template <int W> struct CuboDi {
   int n = 0;                   // grid side
   int q = 1;                   // box side
   int bande = 1;               // boxes along a side: n / q
+  R linee;                     // bits [0, n): every row (or column, or value)
   std::vector<R> righe;        // [v*n + i]: columns of row i where value v+1 is a candidate
   std::vector<R> colonne;      // [v*n + j]: rows of column j where value v+1 is a candidate
   std::vector<R> bandacol;     // [box column]: the columns of that stack of boxes

@@ -90,6 +90,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
   // cube of the node's grid: a node's cube is brought back through the log,
   // its verdicts from here.
   std::vector<RigaDi<W>> verdetti;
+  const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
@@ -98,7 +99,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
     if (entra) {
       ++lavoro.nodi;
       const std::size_t inizio = piazzate.size();
-      Riga sporchi = intervallo(0, n);
+      Riga sporchi = valori;
       if (percorso.empty())
         inizializza(n, g, cubo);
       else
@@ -107,7 +108,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       univoci(n, cubo, g, piazzate, sporchi, eliminati);
       if (!primavuota(g, n, i, j))
         return true;
-      Riga possibili = intervallo(0, n);
+      Riga possibili = valori;
       possibili = prendiriga(possibili, i, g);
       possibili = prendicolonna(possibili, j, g);
       possibili = prendiquadrato(possibili, i, j, g);

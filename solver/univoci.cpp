@@ -95,11 +95,18 @@ template <int W> bool visita(Passata<W> &p, int v, int i, int j, bool rigasola, 
   return true;
 }
 
+// The rows of plane v that may hold candidates: those where v+1 does not
+// stand yet.
+template <int W> RigaDi<W> aperte(const CuboDi<W> &c, int v) {
+  return senza(c.linee, c.righecon[v + 1]);
+}
+
 // The columns of plane v holding exactly one candidate.
-template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v) {
+template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v, RigaDi<W> righeaperte) {
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
   RigaDi<W> almenouna, almenodue;
-  for (int i = 0; i < c.n; ++i) {
+  for (int i = primo(righeaperte); i >= 0; i = primo(righeaperte)) {
+    togli(righeaperte, i);
     almenodue = almenodue | (almenouna & righe[i]);
     almenouna = almenouna | righe[i];
   }
@@ -128,9 +135,11 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   CuboDi<W> &c = p.c;
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
   RigaDi<W> *quiete = c.quiete.data() + v * c.bande; // [band]: see CuboDi
-  RigaDi<W> singole = sole(c, v);                    // columns holding one candidate
+  RigaDi<W> daguardare = aperte(c, v);               // rows not visited yet
+  RigaDi<W> singole = sole(c, v, daguardare);        // columns holding one candidate
   bool cambiato = false;
-  for (int i = 0; i < c.n; ++i) {
+  for (int i = primo(daguardare); i >= 0; i = primo(daguardare)) {
+    togli(daguardare, i);
     if (vuota(righe[i]))
       continue;
     RigaDi<W> &quietiqui = quiete[c.banda[i]];
