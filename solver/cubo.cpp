@@ -19,115 +19,128 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
   c.banda.resize(n);
   for (int k = 0; k < n; ++k)
     c.banda[k] = k / c.q;
-  c.quadratodi.resize(n * n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      c.quadratodi[i * n + j] = c.banda[i] * bande + c.banda[j];
-}
-
-// Builds the candidates from the record alone.
-template <int W> void ricostruisci(CuboDi<W> &c) {
-  using R = RigaDi<W>;
-  const int n = c.n, m = n + 1;
-  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
-  // the row, nor the column, nor the box holds it.
-  c.righe.resize(n * n);
-  c.colonne.resize(n * n);
-  for (int v = 0; v < n; ++v) {
-    const R &inriga = c.righecon[v + 1], &incolonna = c.colonnecon[v + 1];
-    for (int i = 0; i < n; ++i)
-      c.righe[v * n + i] = ha(inriga, i) ? R{}
-                                         : senza(senza(c.vuoteriga[i], incolonna),
-                                                 c.bloccocol[c.banda[i] * m + v + 1]);
-    for (int j = 0; j < n; ++j)
-      c.colonne[v * n + j] = ha(incolonna, j) ? R{}
-                                              : senza(senza(c.vuotecol[j], inriga),
-                                                      c.bloccoriga[c.banda[j] * m + v + 1]);
-  }
-  c.valori.assign(n * n, R{});
-  for (int v = 0; v < n; ++v)
-    for (int i = 0; i < n; ++i) {
-      R resto = c.righe[v * n + i];
-      for (int j = primo(resto); j >= 0; j = primo(resto)) {
-        togli(resto, j);
-        metti(c.valori[i * n + j], v);
-      }
-    }
 }
 
 } // namespace
 
 template <int W> void segna(CuboDi<W> &c, int i, int j, int v) {
-  const int m = c.n + 1, bi = c.banda[i], bj = c.banda[j];
-  togli(c.vuoteriga[i], j);
-  togli(c.vuotecol[j], i);
   metti(c.righecon[v], i);
   metti(c.colonnecon[v], j);
-  c.bloccocol[bi * m + v] = c.bloccocol[bi * m + v] | c.bandacol[bj];
-  c.bloccoriga[bj * m + v] = c.bloccoriga[bj * m + v] | c.bandariga[bi];
+  RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
+  blocco = blocco | c.bandacol[c.banda[j]];
 }
 
 template <int W> void libera(CuboDi<W> &c, int i, int j, int v) {
   // v stood only here in its row, its column and its box.
-  const int m = c.n + 1, bi = c.banda[i], bj = c.banda[j];
-  metti(c.vuoteriga[i], j);
-  metti(c.vuotecol[j], i);
   togli(c.righecon[v], i);
   togli(c.colonnecon[v], j);
-  c.bloccocol[bi * m + v] = senza(c.bloccocol[bi * m + v], c.bandacol[bj]);
-  c.bloccoriga[bj * m + v] = senza(c.bloccoriga[bj * m + v], c.bandariga[bi]);
+  RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
+  blocco = senza(blocco, c.bandacol[c.banda[j]]);
 }
 
+// The hottest path of the search, so written out with every table in a
+// local pointer and the log filled through a pointer of its own; what it
+// does per candidate is what registra does.
 template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
-  const int n = c.n;
-  const RigaDi<W> toccati = c.valori[i * n + j];
-  RigaDi<W> valori = toccati;
-  for (int m = primo(valori); m >= 0; m = primo(valori)) {
-    togli(valori, m);
-    togli(c.righe[m * n + i], j);
-    togli(c.colonne[m * n + j], i);
-    registra(c, m, i, j);
+  using R = RigaDi<W>;
+  const int n = c.n, bande = c.bande, bi = c.banda[i];
+  // At most n candidates go from the cell, and n from each unit of v+1.
+  if (c.storia.size() - c.tolti < std::size_t(4 * n))
+    allunga(c);
+  Tolto *log = c.storia.data() + c.tolti;
+  const auto annota = [&log](int v, int i, int j) {
+    *log++ = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i),
+              static_cast<std::uint8_t>(j)};
+  };
+  R *righe = c.righe.data(), *colonne = c.colonne.data();
+  R *valori = c.valori.data(), *quiete = c.quiete.data();
+  const int *banda = c.banda.data();
+  const R *bandacol = c.bandacol.data();
+  const R pila = bandacol[banda[j]]; // the columns of the cell's box
+
+  // Every value the cell could still take.
+  const R toccati = valori[i * n + j];
+  valori[i * n + j] = R{};
+  R resto = toccati;
+  for (int m = primo(resto); m >= 0; m = primo(resto)) {
+    togli(resto, m);
+    togli(righe[m * n + i], j);
+    togli(colonne[m * n + j], i);
+    quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
+    annota(m, i, j);
   }
-  svuotariga(c, v, i, tutti<W>());
-  svuotacolonna(c, v, j, tutti<W>());
-  const int r0 = c.banda[i] * c.q;
-  for (int r = r0; r < r0 + c.q; ++r)
-    svuotariga(c, v, r, c.bandacol[c.banda[j]]);
+  // v+1 from row i, column j and the box: plane v only.
+  R *pr = righe + v * n, *pc = colonne + v * n, *qv = quiete + v * bande;
+  resto = pr[i];
+  pr[i] = R{};
+  for (int k = primo(resto); k >= 0; k = primo(resto)) {
+    togli(resto, k);
+    togli(pc[k], i);
+    togli(valori[i * n + k], v);
+    qv[bi] = senza(qv[bi], bandacol[banda[k]]);
+    annota(v, i, k);
+  }
+  resto = pc[j];
+  pc[j] = R{};
+  for (int k = primo(resto); k >= 0; k = primo(resto)) {
+    togli(resto, k);
+    togli(pr[k], j);
+    togli(valori[k * n + j], v);
+    qv[banda[k]] = senza(qv[banda[k]], pila);
+    annota(v, k, j);
+  }
+  for (int r = bi * c.q; r < (bi + 1) * c.q; ++r) {
+    resto = pr[r] & pila;
+    pr[r] = senza(pr[r], resto);
+    for (int k = primo(resto); k >= 0; k = primo(resto)) {
+      togli(resto, k);
+      togli(pc[k], r);
+      togli(valori[r * n + k], v);
+      annota(v, r, k);
+    }
+  }
+  qv[bi] = senza(qv[bi], pila);
+  c.tolti = static_cast<std::size_t>(log - c.storia.data());
   return toccati;
 }
 
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   using R = RigaDi<W>;
   geometria(c, n);
-  const int bande = c.bande;
   const int m = n + 1; // values 0..n: slot 0 gathers the empty cells and is not read
 
   c.tolti = 0;
   c.quiete.assign(n * c.bande, R{});
   c.righecon.assign(m, R{});
   c.colonnecon.assign(m, R{});
-  c.bloccocol.assign(bande * m, R{});
-  c.bloccoriga.assign(bande * m, R{});
-  c.vuoteriga.assign(n, R{});
-  c.vuotecol.assign(n, R{});
+  c.bloccocol.assign(c.bande * m, R{});
+  std::vector<R> vuote(n, R{}); // [i]: the empty cells of row i
   // One pass over the grid without a branch per cell.
   for (int i = 0; i < n; ++i) {
     const int *riga = g[i].data();
-    const int bi = c.banda[i];
     for (int j = 0; j < n; ++j) {
       const int v = riga[j];
-      const std::uint64_t vuota = v == 0;
-      c.vuoteriga[i].w[j >> 6] |= vuota << (j & 63);
-      c.vuotecol[j].w[i >> 6] |= vuota << (i & 63);
-      metti(c.righecon[v], i);
-      metti(c.colonnecon[v], j);
-      R &bc = c.bloccocol[bi * m + v];
-      bc = bc | c.bandacol[c.banda[j]];
-      R &br = c.bloccoriga[c.banda[j] * m + v];
-      br = br | c.bandariga[bi];
+      vuote[i].w[j >> 6] |= std::uint64_t{v == 0} << (j & 63);
+      segna(c, i, j, v);
     }
   }
-  ricostruisci(c);
+  // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
+  // the row, nor the column, nor the box holds it.
+  c.righe.assign(n * n, R{});
+  c.colonne.assign(n * n, R{});
+  c.valori.assign(n * n, R{});
+  for (int v = 0; v < n; ++v)
+    for (int i = 0; i < n; ++i) {
+      if (ha(c.righecon[v + 1], i))
+        continue;
+      R resto = senza(senza(vuote[i], c.colonnecon[v + 1]), c.bloccocol[c.banda[i] * m + v + 1]);
+      c.righe[v * n + i] = resto;
+      for (int j = primo(resto); j >= 0; j = primo(resto)) {
+        togli(resto, j);
+        metti(c.colonne[v * n + j], i);
+        metti(c.valori[i * n + j], v);
+      }
+    }
 }
 
 template void inizializza<1>(int, const Griglia &, CuboDi<1> &);

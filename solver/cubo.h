@@ -20,35 +20,30 @@ struct Tolto {
 
 template <int W> struct CuboDi {
   using R = RigaDi<W>;
-  int n = 0;                   // grid side
-  int q = 1;                   // box side
-  int bande = 1;               // boxes along a side: n / q
-  R linee;                     // bits [0, n): every row (or column, or value)
-  std::vector<R> righe;        // [v*n + i]: columns of row i where value v+1 is a candidate
-  std::vector<R> colonne;      // [v*n + j]: rows of column j where value v+1 is a candidate
-  std::vector<R> bandacol;     // [box column]: the columns of that stack of boxes
-  std::vector<R> bandariga;    // [box row]: the rows of that band of boxes
-  std::vector<int> banda;      // [k], k in [0,n): k / q, the band (or stack) of row (column) k
-  std::vector<int> quadratodi; // [i*n + j]: the box of (i, j), numbered row-major
-  std::vector<R> valori;       // [i*n + j]: values of (i, j) still candidates (bit v: v+1)
-  std::vector<Tolto> storia;   // [0, tolti): every candidate removed since inizializza,
-                               // oldest first; the rest is room to grow
-  std::size_t tolti = 0;       // length of the log
-  std::vector<R> quiete;       // [v*bande + b]: columns of the boxes of band b found to give
-                               // nothing to the box test and the elimination of value v+1,
-                               // unless the box has lost a candidate of v+1 since
+  int n = 0;                 // grid side
+  int q = 1;                 // box side
+  int bande = 1;             // boxes along a side: n / q
+  R linee;                   // bits [0, n): every row (or column, or value)
+  std::vector<R> righe;      // [v*n + i]: columns of row i where value v+1 is a candidate
+  std::vector<R> colonne;    // [v*n + j]: rows of column j where value v+1 is a candidate
+  std::vector<R> bandacol;   // [box column]: the columns of that stack of boxes
+  std::vector<R> bandariga;  // [box row]: the rows of that band of boxes
+  std::vector<int> banda;    // [k], k in [0,n): k / q, the band (or stack) of row (column) k
+  std::vector<R> valori;     // [i*n + j]: values of (i, j) still candidates (bit v: v+1)
+  std::vector<Tolto> storia; // [0, tolti): every candidate removed since inizializza,
+                             // oldest first; the rest is room to grow
+  std::size_t tolti = 0;     // length of the log
+  std::vector<R> quiete;     // [v*bande + b]: columns of the boxes of band b found to give
+                             // nothing to the box test and the elimination of value v+1,
+                             // unless the box has lost a candidate of v+1 since
 
   // The record: where each value stands in the grid the cube follows.
-  std::vector<R> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
-  std::vector<R> bloccocol, bloccoriga; // [band*(n+1) + v]: columns / rows covered by
-                                        // the boxes of that band holding value v
-  std::vector<R> vuoteriga, vuotecol;   // [i] / [j]: empty cells of the row / column
+  std::vector<R> righecon, colonnecon; // [v], v in 0..n: rows / columns holding value v
+  std::vector<R> bloccocol;            // [band*(n+1) + v]: columns covered by the boxes
+                                       // of that band holding value v
 };
 using Cubo = CuboDi<2>; // fits any side
 
-template <int W> inline int quadrato(const CuboDi<W> &c, int i, int j) {
-  return c.quadratodi[i * c.n + j];
-}
 template <int W> inline bool candidato(const CuboDi<W> &c, int v, int i, int j) {
   return ha(c.righe[v * c.n + i], j);
 }
@@ -152,10 +147,10 @@ template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
   c.tolti = marca;
 }
 
-// True when the grid the record follows rules out value v+1 at (i, j): the
-// cell is filled, or v+1 stands in its row, its column or its box.
-template <int W> inline bool escluso(const CuboDi<W> &c, const Tolto &t) {
+// True when grid g, which the record follows, rules out value v+1 at (i, j):
+// the cell is filled, or v+1 stands in its row, its column or its box.
+template <int W> inline bool escluso(const CuboDi<W> &c, const Griglia &g, const Tolto &t) {
   const int v = t.v + 1;
-  return !ha(c.vuoteriga[t.i], t.j) || ha(c.righecon[v], t.i) || ha(c.colonnecon[v], t.j) ||
+  return g[t.i][t.j] != 0 || ha(c.righecon[v], t.i) || ha(c.colonnecon[v], t.j) ||
          ha(c.bloccocol[c.banda[t.i] * (c.n + 1) + v], t.j);
 }

@@ -61,10 +61,11 @@ template <int W> void svuotacella(Griglia &g, CuboDi<W> &cubo, int i, int j) {
 // After a deduction pass, puts back the candidates its eliminations removed
 // and its placements do not rule out: the cube becomes the one built from
 // the grid.  Returns the planes that got any back.
-template <int W> Riga restituisci(CuboDi<W> &cubo, const std::vector<Tolto> &eliminati) {
+template <int W>
+Riga restituisci(CuboDi<W> &cubo, const Griglia &g, const std::vector<Tolto> &eliminati) {
   Riga piani;
   for (const Tolto &t : eliminati)
-    if (!escluso(cubo, t)) {
+    if (!escluso(cubo, g, t)) {
       rimetti(cubo, t);
       riapri(cubo, t);
       metti(piani, t.v);
@@ -112,7 +113,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       possibili = prendiriga(possibili, i, g);
       possibili = prendicolonna(possibili, j, g);
       possibili = prendiquadrato(possibili, i, j, g);
-      const Riga restituiti = restituisci(cubo, eliminati);
+      const Riga restituiti = restituisci(cubo, g, eliminati);
       percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti});
       verdetti.insert(verdetti.end(), cubo.quiete.begin(), cubo.quiete.end());
     }
