@@ -37,14 +37,25 @@ inline bool unico(const RigaDi<2> &r) {
                 : b != 0 && (b >> std::countr_zero(b)) == 1;
 }
 
+// The word holding bit k (with one word, k < 64: no index to work out).
+template <int W> inline std::uint64_t &parola(RigaDi<W> &r, int k) {
+  if constexpr (W == 1)
+    return r.w[0];
+  else
+    return r.w[k >> 6];
+}
+template <int W> inline std::uint64_t parola(const RigaDi<W> &r, int k) {
+  return W == 1 ? r.w[0] : r.w[k >> 6];
+}
+
 template <int W> inline bool ha(const RigaDi<W> &r, int k) {
-  return (r.w[k >> 6] >> (k & 63)) & 1u;
+  return (parola(r, k) >> (k & 63)) & 1u;
 }
 template <int W> inline void metti(RigaDi<W> &r, int k) {
-  r.w[k >> 6] |= std::uint64_t{1} << (k & 63);
+  parola(r, k) |= std::uint64_t{1} << (k & 63);
 }
 template <int W> inline void togli(RigaDi<W> &r, int k) {
-  r.w[k >> 6] &= ~(std::uint64_t{1} << (k & 63));
+  parola(r, k) &= ~(std::uint64_t{1} << (k & 63));
 }
 
 template <int W> inline RigaDi<W> operator&(const RigaDi<W> &a, const RigaDi<W> &b) {
