@@ -118,7 +118,7 @@ template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v, RigaDi<W> righeaperte
 template <int W> void aggiorna(const CuboDi<W> &c, int v, std::size_t da, RigaDi<W> &sole) {
   const RigaDi<W> *colonne = c.colonne.data() + v * c.n;
   for (std::size_t k = da; k < c.tolti; ++k) {
-    const Tolto t = c.storia[k];
+    const Tolto &t = c.storia[k];
     if (t.v != v)
       continue;
     togli(sole, t.j);
