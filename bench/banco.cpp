@@ -4,14 +4,18 @@
 //
 //   sudoku_bench conta FILE...        nodes, steps, solved, seconds (program's solver)
 //   sudoku_bench riferimento FILE...  the same with the straightforward solver
+//   sudoku_bench affianca VOLTE FILE  both solvers in turn, VOLTE times each:
+//                                     nodes, steps, median seconds of each, ratio
 //   sudoku_bench genera N VUOTE SEME  prints a generated puzzle file
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
 //                                     wall seconds, peak memory, exit status
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/lettore.h"
 #include "app/stato.h"
@@ -71,6 +75,44 @@ int confronto(const char *nome) {
   return 0;
 }
 
+double mediana(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[(v.size() - 1) / 2];
+}
+
+// Times the two solvers in turn on the same puzzle, so that a machine shared
+// with other work slows both alike.
+int affianca(int volte, const char *nome) {
+  Griglia g;
+  if (!leggi(nome, g) || volte < 1)
+    return 2;
+  std::vector<double> nostri, loro;
+  long long nodi = 0;
+  int passi = 0;
+  for (int k = 0; k < volte; ++k) {
+    preparastato(static_cast<int>(g.size()));
+    tabella = g;
+    tabellaold = g;
+    primozero = 1;
+    auto t = std::chrono::steady_clock::now();
+    inserisci(tabella, 0, 0);
+    nostri.push_back(secondi(t));
+    nodi = lavoro.nodi;
+    passi = classifica;
+    t = std::chrono::steady_clock::now();
+    const riferimento::Esito e = riferimento::risolvi(g);
+    loro.push_back(secondi(t));
+    if (e.nodi != nodi || e.classifica != passi) {
+      std::fprintf(stderr, "%s: i due risolutori non concordano\n", nome);
+      return 2;
+    }
+  }
+  const double a = mediana(nostri), b = mediana(loro);
+  std::printf("%s nodi %lld passi %d secondi %.4f riferimento %.4f rapporto %.1f\n", nome, nodi,
+              passi, a, b, b / a);
+  return 0;
+}
+
 int misura(const char *cartella, char *argv[]) {
   const auto t = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -107,6 +149,8 @@ int main(int argc, char *argv[]) {
         return 2;
     return 0;
   }
+  if (argc == 4 && std::strcmp(argv[1], "affianca") == 0)
+    return affianca(std::atoi(argv[2]), argv[3]);
   if (argc == 5 && std::strcmp(argv[1], "genera") == 0) {
     const int n = std::atoi(argv[2]);
     const auto s = generatore::generasoluzione(n, static_cast<std::uint32_t>(std::atoi(argv[4])));
@@ -117,6 +161,8 @@ int main(int argc, char *argv[]) {
   }
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
-  std::fputs("uso: sudoku_bench conta|riferimento FILE... | genera N VUOTE SEME | misura DIR PROG ARG...\n", stderr);
+  std::fputs("uso: sudoku_bench conta|riferimento FILE... | affianca VOLTE FILE | genera N VUOTE "
+             "SEME | misura DIR PROG ARG...\n",
+             stderr);
   return 2;
 }
