@@ -23,21 +23,6 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
 
 } // namespace
 
-template <int W> void segna(CuboDi<W> &c, int i, int j, int v) {
-  metti(c.righecon[v], i);
-  metti(c.colonnecon[v], j);
-  RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
-  blocco = blocco | c.bandacol[c.banda[j]];
-}
-
-template <int W> void libera(CuboDi<W> &c, int i, int j, int v) {
-  // v stood only here in its row, its column and its box.
-  togli(c.righecon[v], i);
-  togli(c.colonnecon[v], j);
-  RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
-  blocco = senza(blocco, c.bandacol[c.banda[j]]);
-}
-
 // The hottest path of the search, so written out with every table in a
 // local pointer and the log filled through a pointer of its own; what it
 // does per candidate is what registra does.
@@ -145,9 +130,5 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
 
 template void inizializza<1>(int, const Griglia &, CuboDi<1> &);
 template void inizializza<2>(int, const Griglia &, CuboDi<2> &);
-template void segna<1>(CuboDi<1> &, int, int, int);
-template void segna<2>(CuboDi<2> &, int, int, int);
-template void libera<1>(CuboDi<1> &, int, int, int);
-template void libera<2>(CuboDi<2> &, int, int, int);
 template RigaDi<1> occupa<1>(CuboDi<1> &, int, int, int);
 template RigaDi<2> occupa<2>(CuboDi<2> &, int, int, int);

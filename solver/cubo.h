@@ -57,8 +57,20 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
 // was built from.  Whoever then writes a cell of that grid tells the record:
 // segna when an empty cell gets value v (1..n), libera when a cell holding v
 // is emptied; the grid must hold no value twice in a row, column or box.
-template <int W> void segna(CuboDi<W> &c, int i, int j, int v);
-template <int W> void libera(CuboDi<W> &c, int i, int j, int v);
+template <int W> inline void segna(CuboDi<W> &c, int i, int j, int v) {
+  metti(c.righecon[v], i);
+  metti(c.colonnecon[v], j);
+  RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
+  blocco = blocco | c.bandacol[c.banda[j]];
+}
+
+template <int W> inline void libera(CuboDi<W> &c, int i, int j, int v) {
+  // v stood only here in its row, its column and its box.
+  togli(c.righecon[v], i);
+  togli(c.colonnecon[v], j);
+  RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
+  blocco = senza(blocco, c.bandacol[c.banda[j]]);
+}
 
 // Makes room in the log (kept out of line: it is rarely needed).
 template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
