@@ -96,12 +96,16 @@ template <int W> inline int primo(const RigaDi<W> &r) {
   return -1;
 }
 
-// The bits of r above k.
+// The bits of r above k (k < 64 * W).
 template <int W> inline RigaDi<W> dopo(const RigaDi<W> &r, int k) {
   RigaDi<W> d;
-  for (int p = 0; p < W; ++p) {
-    const int da = k + 1 - 64 * p; // first bit of word p to keep
-    d.w[p] = da <= 0 ? r.w[p] : da >= 64 ? 0 : r.w[p] & (~std::uint64_t{0} << da);
+  if constexpr (W == 1) {
+    d.w[0] = r.w[0] & (~std::uint64_t{1} << k);
+  } else {
+    for (int p = 0; p < W; ++p) {
+      const int da = k + 1 - 64 * p; // first bit of word p to keep
+      d.w[p] = da <= 0 ? r.w[p] : da >= 64 ? 0 : r.w[p] & (~std::uint64_t{0} << da);
+    }
   }
   return d;
 }
