@@ -89,18 +89,6 @@ template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
                          static_cast<std::uint8_t>(j)};
 }
 
-// Removes value v+1 as a candidate of (i, j) and logs it; false when it was
-// not one.
-template <int W> inline bool cancella(CuboDi<W> &c, int v, int i, int j) {
-  RigaDi<W> &r = c.righe[v * c.n + i];
-  if (!ha(r, j))
-    return false;
-  togli(r, j);
-  togli(c.colonne[v * c.n + j], i);
-  registra(c, v, i, j);
-  return true;
-}
-
 // Removes value v+1 from the cells of line k in maschera, logging each
 // candidate removed; false when none was one.  The line is row k when
 // PERRIGA, else column k (maschera is then a set of rows).
@@ -165,4 +153,20 @@ template <int W> inline bool escluso(const CuboDi<W> &c, const Griglia &g, const
   const int v = t.v + 1;
   return g[t.i][t.j] != 0 || ha(c.righecon[v], t.i) || ha(c.colonnecon[v], t.j) ||
          ha(c.bloccocol[c.banda[t.i] * (c.n + 1) + v], t.j);
+}
+
+// After a deduction pass over grid g, puts back the candidates its
+// eliminations removed (eliminati) and its placements do not rule out, with
+// their box verdicts dropped: the candidates become those inizializza would
+// build from g.  Returns the planes (values) that got any back.
+template <int W>
+Riga restituisci(CuboDi<W> &c, const Griglia &g, const std::vector<Tolto> &eliminati) {
+  Riga piani;
+  for (const Tolto &t : eliminati)
+    if (!escluso(c, g, t)) {
+      rimetti(c, t);
+      riapri(c, t);
+      metti(piani, t.v);
+    }
+  return piani;
 }

@@ -58,21 +58,6 @@ template <int W> void svuotacella(Griglia &g, CuboDi<W> &cubo, int i, int j) {
   g[i][j] = 0;
 }
 
-// After a deduction pass, puts back the candidates its eliminations removed
-// and its placements do not rule out: the cube becomes the one built from
-// the grid.  Returns the planes that got any back.
-template <int W>
-Riga restituisci(CuboDi<W> &cubo, const Griglia &g, const std::vector<Tolto> &eliminati) {
-  Riga piani;
-  for (const Tolto &t : eliminati)
-    if (!escluso(cubo, g, t)) {
-      rimetti(cubo, t);
-      riapri(cubo, t);
-      metti(piani, t.v);
-    }
-  return piani;
-}
-
 // The search with lines of W words.
 //
 // The cube follows the path: on entering a node it is the cube built from

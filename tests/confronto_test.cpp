@@ -10,7 +10,9 @@
 #include "esecuzione.h"
 #include "generatore.h"
 #include "riferimento.h"
+#include "solver/cubo.h"
 #include "solver/inserisci.h"
+#include "solver/univoci.h"
 #include "verifica.h"
 
 namespace {
@@ -96,6 +98,63 @@ TEST(Confronto, GeneratiLatiQuadrati) {
                 "n " + std::to_string(c.n) + " vuote " + std::to_string(c.vuote) + " seme " +
                     std::to_string(s));
     }
+}
+
+bool stessicandidati(const Cubo &a, const Cubo &b) {
+  const auto uguali = [](const std::vector<Riga> &x, const std::vector<Riga> &y) {
+    if (x.size() != y.size())
+      return false;
+    for (std::size_t k = 0; k < x.size(); ++k)
+      if (x[k].w[0] != y[k].w[0] || x[k].w[1] != y[k].w[1])
+        return false;
+    return true;
+  };
+  return uguali(a.righe, b.righe) && uguali(a.colonne, b.colonne) && uguali(a.valori, b.valori);
+}
+
+// What the search does to its one cube between nodes, checked against a
+// cube built afresh: after a pass, giving back the eliminated candidates
+// yields the cube of the grid; after a guess and the child's pass, the log
+// takes the cube back to it.
+TEST(Confronto, CuboRiportatoAllaGrigliaDopoPassataEIpotesi) {
+  const struct { int n, vuote; } casi[] = {{9, 50}, {9, 58}, {16, 130}, {16, 150}, {25, 300}};
+  int restituiti = 0, ipotesi = 0;
+  for (const auto &caso : casi)
+    for (std::uint32_t s = 1; s <= 6; ++s) {
+      const int n = caso.n;
+      const Griglia puzzle =
+          generatore::generapuzzle(generatore::generasoluzione(n, 31u * s + n), caso.vuote, s);
+      SCOPED_TRACE(generatore::testopuzzle(puzzle));
+      preparastato(n);
+      tabella = puzzle;
+      primozero = 1;
+      Cubo c, fresco;
+      inizializza(n, tabella, c);
+      std::vector<Cella> lista;
+      std::vector<Tolto> eliminati;
+      univoci(n, c, tabella, lista, intervallo(0, n), eliminati);
+      restituiti += !vuota(restituisci(c, tabella, eliminati));
+      inizializza(n, tabella, fresco);
+      ASSERT_TRUE(stessicandidati(c, fresco));
+
+      int i = 0, j = 0;
+      while (i < n && tabella[i][j] != 0)
+        (j + 1 < n) ? ++j : (j = 0, ++i);
+      if (i == n || vuota(c.valori[i * n + j]))
+        continue;
+      ++ipotesi;
+      const int v = primo(c.valori[i * n + j]);
+      const std::size_t marca = c.tolti;
+      tabella[i][j] = v + 1;
+      segna(c, i, j, v + 1);
+      occupa(c, v, i, j);
+      univoci(n, c, tabella, lista, intervallo(0, n), eliminati);
+      ripristina(c, marca);
+      EXPECT_TRUE(stessicandidati(c, fresco));
+    }
+  // Both paths were taken.
+  EXPECT_GT(restituiti, 3);
+  EXPECT_GT(ipotesi, 10);
 }
 
 // Boxes smaller than a row: the same rules apply, solvable or not.
