@@ -113,20 +113,6 @@ template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v, RigaDi<W> righeaperte
   return senza(almenouna, almenodue);
 }
 
-// Brings the columns of plane v holding one candidate (sole) up to date with
-// the removals logged since the log had `da` entries.
-template <int W> void aggiorna(const CuboDi<W> &c, int v, std::size_t da, RigaDi<W> &sole) {
-  const RigaDi<W> *colonne = c.colonne.data() + v * c.n;
-  for (std::size_t k = da; k < c.tolti; ++k) {
-    const Tolto &t = c.storia[k];
-    if (t.v != v)
-      continue;
-    togli(sole, t.j);
-    if (unico(colonne[t.j]))
-      metti(sole, t.j);
-  }
-}
-
 // Visits plane v in row-major order; each visit sees the changes of the ones
 // before it.  Only candidates are visited, and a visit that can be seen to
 // change nothing is passed over: its row and column hold other candidates,
@@ -151,13 +137,12 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
       if (j < 0)
         break;
       resto = dopo(resto, j);
-      const std::size_t da = c.tolti;
       if (!visita(p, v, i, j, unica, ha(singole, j))) {
         quietiqui = quietiqui | c.bandacol[c.banda[j]];
         continue;
       }
       cambiato = true;
-      aggiorna(c, v, da, singole);
+      singole = sole(c, v, aperte(c, v)); // a few rows: cheaper than tracking the changes
       resto = dopo(righe[i], j);
       unica = unico(righe[i]);
     }
