@@ -38,7 +38,12 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
               static_cast<std::uint8_t>(j)};
   };
   R *righe = c.righe.data(), *colonne = c.colonne.data();
-  R *valori = c.valori.data(), *quiete = c.quiete.data();
+  R *valori = c.valori.data(), *quiete = c.quiete.data(), *sole = c.colsole.data();
+  // Bit k of sole[m] in line with column k of plane m.
+  const auto riconta = [&](int m, int k) {
+    togli(sole[m], k);
+    parola(sole[m], k) |= std::uint64_t{unico(colonne[m * n + k])} << (k & 63);
+  };
   const int *banda = c.banda.data();
   const R *bandacol = c.bandacol.data();
   const R pila = bandacol[banda[j]]; // the columns of the cell's box
@@ -51,6 +56,7 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
     togli(resto, m);
     togli(righe[m * n + i], j);
     togli(colonne[m * n + j], i);
+    riconta(m, j);
     quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
     annota(m, i, j);
   }
@@ -61,12 +67,14 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   for (int k = primo(resto); k >= 0; k = primo(resto)) {
     togli(resto, k);
     togli(pc[k], i);
+    riconta(v, k);
     togli(valori[i * n + k], v);
     qv[bi] = senza(qv[bi], bandacol[banda[k]]);
     annota(v, i, k);
   }
   resto = pc[j];
   pc[j] = R{};
+  togli(sole[v], j);
   for (int k = primo(resto); k >= 0; k = primo(resto)) {
     togli(resto, k);
     togli(pr[k], j);
@@ -80,6 +88,7 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
     for (int k = primo(resto); k >= 0; k = primo(resto)) {
       togli(resto, k);
       togli(pc[k], r);
+      riconta(v, k);
       togli(valori[r * n + k], v);
       annota(v, r, k);
     }
@@ -96,6 +105,7 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
 
   c.tolti = 0;
   c.quiete.assign(n * c.bande, R{});
+  c.colsole.assign(n, R{});
   c.righecon.assign(m, R{});
   c.colonnecon.assign(m, R{});
   c.bloccocol.assign(c.bande * m, R{});
@@ -126,6 +136,9 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
         metti(c.valori[i * n + j], v);
       }
     }
+  for (int v = 0; v < n; ++v)
+    for (int j = 0; j < n; ++j)
+      riconta(c, v, j);
 }
 
 template void inizializza<1>(int, const Griglia &, CuboDi<1> &);

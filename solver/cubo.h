@@ -6,6 +6,7 @@
 // to an earlier state by putting the logged candidates back.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -36,6 +37,7 @@ template <int W> struct CuboDi {
   std::vector<R> quiete;     // [v*bande + b]: columns of the boxes of band b found to give
                              // nothing to the box test and the elimination of value v+1,
                              // unless the box has lost a candidate of v+1 since
+  std::vector<R> colsole;    // [v]: the columns holding exactly one candidate of v+1
 
   // The record: where each value stands in the grid the cube follows.
   std::vector<R> righecon, colonnecon; // [v], v in 0..n: rows / columns holding value v
@@ -77,10 +79,19 @@ template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
   c.storia.resize(2 * c.storia.size() + 1024);
 }
 
+// Brings bit j of colsole[v] in line with column j of plane v.
+template <int W> inline void riconta(CuboDi<W> &c, int v, int j) {
+  RigaDi<W> &sole = c.colsole[v];
+  togli(sole, j);
+  parola(sole, j) |= std::uint64_t{unico(c.colonne[v * c.n + j])} << (j & 63);
+}
+
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
-// column words, clears it from the cell and drops the verdict on its box.
+// column words, clears it from the cell, recounts its column and drops the
+// verdict on its box.
 template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
   togli(c.valori[i * c.n + j], v);
+  riconta(c, v, j);
   RigaDi<W> &quiete = c.quiete[v * c.bande + c.banda[i]];
   quiete = senza(quiete, c.bandacol[c.banda[j]]);
   if (c.tolti == c.storia.size()) [[unlikely]]
@@ -147,6 +158,23 @@ template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
   c.tolti = marca;
 }
 
+// The notes kept beside the candidates (box verdicts, single columns), which
+// the log does not bring back: the search keeps a copy for each node of its
+// path, pushed on a stack and taken back from its top.
+template <int W> std::size_t misuranote(const CuboDi<W> &c) {
+  return c.quiete.size() + c.colsole.size();
+}
+template <int W> void salvanote(const CuboDi<W> &c, std::vector<RigaDi<W>> &pila) {
+  pila.insert(pila.end(), c.quiete.begin(), c.quiete.end());
+  pila.insert(pila.end(), c.colsole.begin(), c.colsole.end());
+}
+template <int W> void riprendinote(CuboDi<W> &c, const std::vector<RigaDi<W>> &pila) {
+  const auto da = pila.end() - static_cast<std::ptrdiff_t>(misuranote(c));
+  std::copy_n(da, c.quiete.size(), c.quiete.begin());
+  std::copy_n(da + static_cast<std::ptrdiff_t>(c.quiete.size()), c.colsole.size(),
+              c.colsole.begin());
+}
+
 // True when grid g, which the record follows, rules out value v+1 at (i, j):
 // the cell is filled, or v+1 stands in its row, its column or its box.
 template <int W> inline bool escluso(const CuboDi<W> &c, const Griglia &g, const Tolto &t) {
@@ -165,6 +193,7 @@ Riga restituisci(CuboDi<W> &c, const Griglia &g, const std::vector<Tolto> &elimi
   for (const Tolto &t : eliminati)
     if (!escluso(c, g, t)) {
       rimetti(c, t);
+      riconta(c, t.v, t.j);
       riapri(c, t);
       metti(piani, t.v);
     }

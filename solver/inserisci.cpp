@@ -72,10 +72,10 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
   std::vector<Cella> piazzate;  // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;   // the nodes of the path, root first
   std::vector<Tolto> eliminati; // what the current node's eliminations removed
-  // The box verdicts (cubo.quiete) of each node of the path, taken with the
-  // cube of the node's grid: a node's cube is brought back through the log,
-  // its verdicts from here.
-  std::vector<RigaDi<W>> verdetti;
+  // The cube's notes (see salvanote) for each node of the path, taken with
+  // the cube of the node's grid: a node's candidates are brought back
+  // through the log, its notes from here.
+  std::vector<RigaDi<W>> note;
   const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
@@ -100,7 +100,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       possibili = prendiquadrato(possibili, i, j, g);
       const Riga restituiti = restituisci(cubo, g, eliminati);
       percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti});
-      verdetti.insert(verdetti.end(), cubo.quiete.begin(), cubo.quiete.end());
+      salvanote(cubo, note);
     }
     Nodo &nodo = percorso.back();
     const int v = precedente(nodo.possibili, n - 1);
@@ -110,8 +110,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
       if (cella != 0) {
         libera(cubo, nodo.i, nodo.j, cella); // the previous guess
         ripristina(cubo, nodo.marca);
-        std::copy(verdetti.end() - static_cast<std::ptrdiff_t>(cubo.quiete.size()), verdetti.end(),
-                  cubo.quiete.begin());
+        riprendinote(cubo, note);
       }
       cella = v + 1;
       segna(cubo, nodo.i, nodo.j, cella);
@@ -134,7 +133,7 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
     }
     piazzate.resize(nodo.inizio);
     percorso.pop_back();
-    verdetti.resize(verdetti.size() - cubo.quiete.size());
+    note.resize(note.size() - misuranote(cubo));
     if (percorso.empty())
       return false;
     // Back in the parent: its guess is undone by the next one or by its own undo.

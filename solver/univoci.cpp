@@ -101,18 +101,6 @@ template <int W> RigaDi<W> aperte(const CuboDi<W> &c, int v) {
   return senza(c.linee, c.righecon[v + 1]);
 }
 
-// The columns of plane v holding exactly one candidate.
-template <int W> RigaDi<W> sole(const CuboDi<W> &c, int v, RigaDi<W> righeaperte) {
-  const RigaDi<W> *righe = c.righe.data() + v * c.n;
-  RigaDi<W> almenouna, almenodue;
-  for (int i = primo(righeaperte); i >= 0; i = primo(righeaperte)) {
-    togli(righeaperte, i);
-    almenodue = almenodue | (almenouna & righe[i]);
-    almenouna = almenouna | righe[i];
-  }
-  return senza(almenouna, almenodue);
-}
-
 // Visits plane v in row-major order; each visit sees the changes of the ones
 // before it.  Only candidates are visited, and a visit that can be seen to
 // change nothing is passed over: its row and column hold other candidates,
@@ -122,7 +110,7 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
   RigaDi<W> *quiete = c.quiete.data() + v * c.bande; // [band]: see CuboDi
   RigaDi<W> daguardare = aperte(c, v);               // rows not visited yet
-  RigaDi<W> singole = sole(c, v, daguardare);        // columns holding one candidate
+  const RigaDi<W> &singole = c.colsole[v];           // columns holding one candidate
   bool cambiato = false;
   for (int i = primo(daguardare); i >= 0; i = primo(daguardare)) {
     togli(daguardare, i);
@@ -142,7 +130,6 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
         continue;
       }
       cambiato = true;
-      singole = sole(c, v, aperte(c, v)); // a few rows: cheaper than tracking the changes
       resto = dopo(righe[i], j);
       unica = unico(righe[i]);
     }

@@ -100,7 +100,7 @@ TEST(Confronto, GeneratiLatiQuadrati) {
     }
 }
 
-bool stessicandidati(const Cubo &a, const Cubo &b) {
+bool stessocubo(const Cubo &a, const Cubo &b) {
   const auto uguali = [](const std::vector<Riga> &x, const std::vector<Riga> &y) {
     if (x.size() != y.size())
       return false;
@@ -109,13 +109,14 @@ bool stessicandidati(const Cubo &a, const Cubo &b) {
         return false;
     return true;
   };
-  return uguali(a.righe, b.righe) && uguali(a.colonne, b.colonne) && uguali(a.valori, b.valori);
+  return uguali(a.righe, b.righe) && uguali(a.colonne, b.colonne) && uguali(a.valori, b.valori) &&
+         uguali(a.colsole, b.colsole);
 }
 
 // What the search does to its one cube between nodes, checked against a
 // cube built afresh: after a pass, giving back the eliminated candidates
 // yields the cube of the grid; after a guess and the child's pass, the log
-// takes the cube back to it.
+// and the copy of the notes take the cube back to it.
 TEST(Confronto, CuboRiportatoAllaGrigliaDopoPassataEIpotesi) {
   const struct { int n, vuote; } casi[] = {{9, 50}, {9, 58}, {16, 130}, {16, 150}, {25, 300}};
   int restituiti = 0, ipotesi = 0;
@@ -135,7 +136,7 @@ TEST(Confronto, CuboRiportatoAllaGrigliaDopoPassataEIpotesi) {
       univoci(n, c, tabella, lista, intervallo(0, n), eliminati);
       restituiti += !vuota(restituisci(c, tabella, eliminati));
       inizializza(n, tabella, fresco);
-      ASSERT_TRUE(stessicandidati(c, fresco));
+      ASSERT_TRUE(stessocubo(c, fresco));
 
       int i = 0, j = 0;
       while (i < n && tabella[i][j] != 0)
@@ -145,12 +146,15 @@ TEST(Confronto, CuboRiportatoAllaGrigliaDopoPassataEIpotesi) {
       ++ipotesi;
       const int v = primo(c.valori[i * n + j]);
       const std::size_t marca = c.tolti;
+      std::vector<Riga> note;
+      salvanote(c, note);
       tabella[i][j] = v + 1;
       segna(c, i, j, v + 1);
       occupa(c, v, i, j);
       univoci(n, c, tabella, lista, intervallo(0, n), eliminati);
       ripristina(c, marca);
-      EXPECT_TRUE(stessicandidati(c, fresco));
+      riprendinote(c, note);
+      EXPECT_TRUE(stessocubo(c, fresco));
     }
   // Both paths were taken.
   EXPECT_GT(restituiti, 3);
