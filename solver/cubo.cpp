@@ -39,11 +39,6 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   };
   R *righe = c.righe.data(), *colonne = c.colonne.data();
   R *valori = c.valori.data(), *quiete = c.quiete.data(), *sole = c.colsole.data();
-  // Bit k of sole[m] in line with column k of plane m.
-  const auto riconta = [&](int m, int k) {
-    togli(sole[m], k);
-    parola(sole[m], k) |= std::uint64_t{unico(colonne[m * n + k])} << (k & 63);
-  };
   const int *banda = c.banda.data();
   const R *bandacol = c.bandacol.data();
   const R pila = bandacol[banda[j]]; // the columns of the cell's box
@@ -55,8 +50,9 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   for (int m = primo(resto); m >= 0; m = primo(resto)) {
     togli(resto, m);
     togli(righe[m * n + i], j);
-    togli(colonne[m * n + j], i);
-    riconta(m, j);
+    R &colonna = colonne[m * n + j];
+    togli(colonna, i);
+    poni(sole[m], j, unico(colonna));
     quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
     annota(m, i, j);
   }
@@ -67,7 +63,7 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   for (int k = primo(resto); k >= 0; k = primo(resto)) {
     togli(resto, k);
     togli(pc[k], i);
-    riconta(v, k);
+    poni(sole[v], k, unico(pc[k]));
     togli(valori[i * n + k], v);
     qv[bi] = senza(qv[bi], bandacol[banda[k]]);
     annota(v, i, k);
@@ -88,7 +84,7 @@ template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
     for (int k = primo(resto); k >= 0; k = primo(resto)) {
       togli(resto, k);
       togli(pc[k], r);
-      riconta(v, k);
+      poni(sole[v], k, unico(pc[k]));
       togli(valori[r * n + k], v);
       annota(v, r, k);
     }

@@ -81,9 +81,7 @@ template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
 
 // Brings bit j of colsole[v] in line with column j of plane v.
 template <int W> inline void riconta(CuboDi<W> &c, int v, int j) {
-  RigaDi<W> &sole = c.colsole[v];
-  togli(sole, j);
-  parola(sole, j) |= std::uint64_t{unico(c.colonne[v * c.n + j])} << (j & 63);
+  poni(c.colsole[v], j, unico(c.colonne[v * c.n + j]));
 }
 
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
