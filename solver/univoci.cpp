@@ -169,14 +169,7 @@ void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const R
   }
 }
 
-template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista) {
-  std::vector<Tolto> eliminati;
-  univoci(n, c, g, lista, intervallo(0, n), eliminati);
-}
-
 template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
                          std::vector<Tolto> &);
 template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,
                          std::vector<Tolto> &);
-template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &);
-template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &);

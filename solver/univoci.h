@@ -26,6 +26,3 @@ struct Cella {
 template <int W>
 void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
              std::vector<Tolto> &eliminati);
-
-// The same with every plane to be swept and the eliminations not kept.
-template <int W> void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista);

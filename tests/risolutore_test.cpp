@@ -30,7 +30,8 @@ std::vector<Cella> passata(const Griglia &g, Cubo &c) {
   const int n = static_cast<int>(g.size());
   inizializza(n, tabella, c);
   std::vector<Cella> lista;
-  univoci(n, c, tabella, lista);
+  std::vector<Tolto> eliminati;
+  univoci(n, c, tabella, lista, intervallo(0, n), eliminati);
   return lista;
 }
 
