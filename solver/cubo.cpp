@@ -23,77 +23,6 @@ template <int W> void geometria(CuboDi<W> &c, int n) {
 
 } // namespace
 
-// The hottest path of the search, so written out with every table in a
-// local pointer and the log filled through a pointer of its own; what it
-// does per candidate is what registra does.
-template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
-  using R = RigaDi<W>;
-  const int n = c.n, bande = c.bande, bi = c.banda[i];
-  // At most n candidates go from the cell, and n from each unit of v+1.
-  if (c.storia.size() - c.tolti < std::size_t(4 * n))
-    allunga(c);
-  Tolto *log = c.storia.data() + c.tolti;
-  const auto annota = [&log](int v, int i, int j) {
-    *log++ = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i),
-              static_cast<std::uint8_t>(j)};
-  };
-  R *righe = c.righe.data(), *colonne = c.colonne.data();
-  R *valori = c.valori.data(), *quiete = c.quiete.data(), *sole = c.colsole.data();
-  const int *banda = c.banda.data();
-  const R *bandacol = c.bandacol.data();
-  const R pila = bandacol[banda[j]]; // the columns of the cell's box
-
-  // Every value the cell could still take.
-  const R toccati = valori[i * n + j];
-  valori[i * n + j] = R{};
-  R resto = toccati;
-  for (int m = primo(resto); m >= 0; m = primo(resto)) {
-    togli(resto, m);
-    togli(righe[m * n + i], j);
-    R &colonna = colonne[m * n + j];
-    togli(colonna, i);
-    poni(sole[m], j, unico(colonna));
-    quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
-    annota(m, i, j);
-  }
-  // v+1 from row i, column j and the box: plane v only.
-  R *pr = righe + v * n, *pc = colonne + v * n, *qv = quiete + v * bande;
-  resto = pr[i];
-  pr[i] = R{};
-  for (int k = primo(resto); k >= 0; k = primo(resto)) {
-    togli(resto, k);
-    togli(pc[k], i);
-    poni(sole[v], k, unico(pc[k]));
-    togli(valori[i * n + k], v);
-    qv[bi] = senza(qv[bi], bandacol[banda[k]]);
-    annota(v, i, k);
-  }
-  resto = pc[j];
-  pc[j] = R{};
-  togli(sole[v], j);
-  for (int k = primo(resto); k >= 0; k = primo(resto)) {
-    togli(resto, k);
-    togli(pr[k], j);
-    togli(valori[k * n + j], v);
-    qv[banda[k]] = senza(qv[banda[k]], pila);
-    annota(v, k, j);
-  }
-  for (int r = bi * c.q; r < (bi + 1) * c.q; ++r) {
-    resto = pr[r] & pila;
-    pr[r] = senza(pr[r], resto);
-    for (int k = primo(resto); k >= 0; k = primo(resto)) {
-      togli(resto, k);
-      togli(pc[k], r);
-      poni(sole[v], k, unico(pc[k]));
-      togli(valori[r * n + k], v);
-      annota(v, r, k);
-    }
-  }
-  qv[bi] = senza(qv[bi], pila);
-  c.tolti = static_cast<std::size_t>(log - c.storia.data());
-  return toccati;
-}
-
 template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   using R = RigaDi<W>;
   geometria(c, n);
@@ -139,5 +68,3 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
 
 template void inizializza<1>(int, const Griglia &, CuboDi<1> &);
 template void inizializza<2>(int, const Griglia &, CuboDi<2> &);
-template RigaDi<1> occupa<1>(CuboDi<1> &, int, int, int);
-template RigaDi<2> occupa<2>(CuboDi<2> &, int, int, int);

@@ -129,7 +129,79 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
 // Removes from c what value v+1 at (i, j) rules out: every value of the cell,
 // and v+1 from the row, the column and the box; all of it logged.  Returns
 // the values the cell could still take: the planes that lost it.
-template <int W> RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j);
+// The hottest path of the search, so written out with every table in a
+// local pointer and the log filled through a pointer of its own; what it
+// does per candidate is what registra does.
+template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
+  using R = RigaDi<W>;
+  const int n = c.n, q = c.q, bande = c.bande, bi = c.banda[i];
+  // At most n candidates go from the cell, and n from each unit of v+1.
+  if (c.storia.size() - c.tolti < std::size_t(4 * n))
+    allunga(c);
+  Tolto *log = c.storia.data() + c.tolti;
+  const auto annota = [&log](int v, int i, int j) {
+    *log++ = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i),
+              static_cast<std::uint8_t>(j)};
+  };
+  R *righe = c.righe.data(), *colonne = c.colonne.data();
+  R *valori = c.valori.data(), *quiete = c.quiete.data(), *sole = c.colsole.data();
+  const int *banda = c.banda.data();
+  const R *bandacol = c.bandacol.data();
+  const R pila = bandacol[banda[j]]; // the columns of the cell's box
+
+  // Every value the cell could still take.
+  const R toccati = valori[i * n + j];
+  valori[i * n + j] = R{};
+  R resto = toccati;
+  for (int m = primo(resto); m >= 0; m = primo(resto)) {
+    togli(resto, m);
+    togli(righe[m * n + i], j);
+    R &colonna = colonne[m * n + j];
+    togli(colonna, i);
+    poni(sole[m], j, unico(colonna));
+    quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
+    annota(m, i, j);
+  }
+  // v+1 from row i, column j and the box: plane v only.
+  R *pr = righe + v * n, *pc = colonne + v * n, *qv = quiete + v * bande;
+  resto = pr[i];
+  pr[i] = R{};
+  for (int k = primo(resto); k >= 0; k = primo(resto)) {
+    togli(resto, k);
+    togli(pc[k], i);
+    poni(sole[v], k, unico(pc[k]));
+    togli(valori[i * n + k], v);
+    qv[bi] = senza(qv[bi], bandacol[banda[k]]);
+    annota(v, i, k);
+  }
+  resto = pc[j];
+  pc[j] = R{};
+  togli(sole[v], j);
+  for (int k = primo(resto); k >= 0; k = primo(resto)) {
+    togli(resto, k);
+    togli(pr[k], j);
+    togli(valori[k * n + j], v);
+    qv[banda[k]] = senza(qv[banda[k]], pila);
+    annota(v, k, j);
+  }
+  // The rest of the box: its other rows, seldom holding any.
+  for (int r = bi * q, fine = r + q; r < fine; ++r) {
+    resto = pr[r] & pila;
+    if (vuota(resto))
+      continue;
+    pr[r] = senza(pr[r], resto);
+    for (int k = primo(resto); k >= 0; k = primo(resto)) {
+      togli(resto, k);
+      togli(pc[k], r);
+      poni(sole[v], k, unico(pc[k]));
+      togli(valori[r * n + k], v);
+      annota(v, r, k);
+    }
+  }
+  qv[bi] = senza(qv[bi], pila);
+  c.tolti = static_cast<std::size_t>(log - c.storia.data());
+  return toccati;
+}
 
 // Puts a removed candidate back, without logging it.
 template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {

@@ -58,8 +58,9 @@ template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
 
 // Logs what an elimination removed from the cube since the log had `da` entries.
 template <int W> void annota(Passata<W> &p, std::size_t da) {
-  p.eliminati.insert(p.eliminati.end(), p.c.storia.begin() + static_cast<std::ptrdiff_t>(da),
-                     p.c.storia.begin() + static_cast<std::ptrdiff_t>(p.c.tolti));
+  // An entry at a time: an elimination removes a few candidates only.
+  for (std::size_t k = da; k < p.c.tolti; ++k)
+    p.eliminati.push_back(p.c.storia[k]);
 }
 
 // What a visit at the candidate (v, i, j) does, in the order of the tests:
@@ -111,22 +112,25 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   RigaDi<W> *quiete = c.quiete.data() + v * c.bande; // [band]: see CuboDi
   RigaDi<W> daguardare = aperte(c, v);               // rows not visited yet
   const RigaDi<W> &singole = c.colsole[v];           // columns holding one candidate
+  const int *banda = c.banda.data();
+  const RigaDi<W> *bandacol = c.bandacol.data();
   bool cambiato = false;
   for (int i = primo(daguardare); i >= 0; i = primo(daguardare)) {
     togli(daguardare, i);
-    if (vuota(righe[i]))
-      continue;
-    RigaDi<W> &quietiqui = quiete[c.banda[i]];
     // resto: the candidates of the row not visited yet; a change re-reads it.
     RigaDi<W> resto = righe[i];
+    RigaDi<W> &quietiqui = quiete[banda[i]];
     bool unica = unico(resto);
+    // A row with no candidate to visit: skip it before anything else.
+    if (!unica && vuota(senza(resto, senza(quietiqui, singole))))
+      continue;
     while (true) {
       const int j = primo(unica ? resto : senza(resto, senza(quietiqui, singole)));
       if (j < 0)
         break;
       resto = dopo(resto, j);
       if (!visita(p, v, i, j, unica, ha(singole, j))) {
-        quietiqui = quietiqui | c.bandacol[c.banda[j]];
+        quietiqui = quietiqui | bandacol[banda[j]];
         continue;
       }
       cambiato = true;
