@@ -24,23 +24,23 @@ template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &l
   using R = RigaDi<W>;
   const R &colbox = c.bandacol[bc];
   const R *righe = &c.righe[v * c.n];
-  // One look at each row of the box, without an early way out: few
-  // branches, and the box is small.
-  R unione;      // columns of the box holding a candidate
-  int piene = 0; // rows of the box holding a candidate; linea: the last of them
-  for (int r = br * c.q; r < (br + 1) * c.q; ++r) {
-    const R m = righe[r] & colbox;
-    const bool qui = !vuota(m);
-    piene += qui;
-    linea = qui ? r : linea;
+  // One look at each row of the box, without an early way out or a branch
+  // per row: the box is small.
+  const int prima = br * c.q; // the first row of the box
+  R unione;                   // columns of the box holding a candidate
+  RigaDi<1> piene;            // bit k: row prima + k holds a candidate
+  for (int k = 0; k < c.q; ++k) {
+    const R m = righe[prima + k] & colbox;
+    piene.w[0] |= std::uint64_t{!vuota(m)} << k;
     unione = unione | m;
   }
-  if (piene == 1) {
+  if (unico(piene)) {
+    linea = prima + primo(piene);
     if (unico(unione))
       return Esame::singolo;
     return vuota(senza(righe[linea], colbox)) ? Esame::niente : Esame::eliminariga;
   }
-  if (piene == 0 || !unico(unione))
+  if (vuota(piene) || !unico(unione))
     return Esame::niente;
   linea = primo(unione);
   return vuota(senza(c.colonne[v * c.n + linea], c.bandariga[br])) ? Esame::niente
