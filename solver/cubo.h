@@ -130,8 +130,9 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
 // and v+1 from the row, the column and the box; all of it logged.  Returns
 // the values the cell could still take: the planes that lost it.
 // The hottest path of the search, so written out with every table in a
-// local pointer and the log filled through a pointer of its own; what it
-// does per candidate is what registra does.
+// local pointer and the log filled through a pointer of its own, and
+// inlined where it is called (a call and the re-reads around it cost more
+// than its code); what it does per candidate is what registra does.
 template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   using R = RigaDi<W>;
   const int n = c.n, q = c.q, bande = c.bande, bi = c.banda[i];
