@@ -31,6 +31,8 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   c.tolti = 0;
   c.quiete.assign(n * c.bande, R{});
   c.colsole.assign(n, R{});
+  c.vuoteriga.assign(n, R{});
+  c.vuotecolonna.assign(n, R{});
   c.righecon.assign(m, R{});
   c.colonnecon.assign(m, R{});
   c.bloccocol.assign(c.bande * m, R{});
@@ -44,6 +46,10 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
       segna(c, i, j, v);
     }
   }
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      poni(c.vuotecolonna[j], i, ha(vuote[i], j));
+  c.vuoteriga = vuote;
   // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
   // the row, nor the column, nor the box holds it.
   c.righe.assign(n * n, R{});

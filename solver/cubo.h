@@ -4,6 +4,12 @@
 // line (1 up to side 64, else 2).  It is built from the grid once; after
 // that every removal is logged, so that the search can take the cube back
 // to an earlier state by putting the logged candidates back.
+//
+// A filled cell keeps in the words the bits it had when it was filled: the
+// candidates of a row or column are its word masked with the empty cells
+// of the line (riga, colonna), and nothing writes a filled cell's bits.  So
+// filling a cell costs no removal for its other values, and emptying it
+// again brings them back at once.
 #pragma once
 
 #include <algorithm>
@@ -25,12 +31,14 @@ template <int W> struct CuboDi {
   int q = 1;                 // box side
   int bande = 1;             // boxes along a side: n / q
   R linee;                   // bits [0, n): every row (or column, or value)
-  std::vector<R> righe;      // [v*n + i]: columns of row i where value v+1 is a candidate
-  std::vector<R> colonne;    // [v*n + j]: rows of column j where value v+1 is a candidate
+  std::vector<R> righe;      // [v*n + i]: columns of row i where value v+1 is a candidate,
+                             // among the empty cells (vuoteriga[i])
+  std::vector<R> colonne;    // [v*n + j]: rows of column j where value v+1 is a candidate,
+                             // among the empty cells (vuotecolonna[j])
   std::vector<R> bandacol;   // [box column]: the columns of that stack of boxes
   std::vector<R> bandariga;  // [box row]: the rows of that band of boxes
   std::vector<int> banda;    // [k], k in [0,n): k / q, the band (or stack) of row (column) k
-  std::vector<R> valori;     // [i*n + j]: values of (i, j) still candidates (bit v: v+1)
+  std::vector<R> valori;     // [i*n + j]: values of empty (i, j) still candidates (bit v: v+1)
   std::vector<Tolto> storia; // [0, tolti): every candidate removed since inizializza,
                              // oldest first; the rest is room to grow
   std::size_t tolti = 0;     // length of the log
@@ -40,14 +48,24 @@ template <int W> struct CuboDi {
   std::vector<R> colsole;    // [v]: the columns holding exactly one candidate of v+1
 
   // The record: where each value stands in the grid the cube follows.
+  std::vector<R> vuoteriga;            // [i]: columns of row i whose cell is empty
+  std::vector<R> vuotecolonna;         // [j]: rows of column j whose cell is empty
   std::vector<R> righecon, colonnecon; // [v], v in 0..n: rows / columns holding value v
   std::vector<R> bloccocol;            // [band*(n+1) + v]: columns covered by the boxes
                                        // of that band holding value v
 };
 using Cubo = CuboDi<2>; // fits any side
 
+// The candidates of value v+1 in row i, and in column j.
+template <int W> inline RigaDi<W> riga(const CuboDi<W> &c, int v, int i) {
+  return c.righe[v * c.n + i] & c.vuoteriga[i];
+}
+template <int W> inline RigaDi<W> colonna(const CuboDi<W> &c, int v, int j) {
+  return c.colonne[v * c.n + j] & c.vuotecolonna[j];
+}
+
 template <int W> inline bool candidato(const CuboDi<W> &c, int v, int i, int j) {
-  return ha(c.righe[v * c.n + i], j);
+  return ha(riga(c, v, i), j);
 }
 
 // Builds the cube of grid g (side n) into c, reusing its storage.
@@ -60,6 +78,8 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
 // segna when an empty cell gets value v (1..n), libera when a cell holding v
 // is emptied; the grid must hold no value twice in a row, column or box.
 template <int W> inline void segna(CuboDi<W> &c, int i, int j, int v) {
+  togli(c.vuoteriga[i], j);
+  togli(c.vuotecolonna[j], i);
   metti(c.righecon[v], i);
   metti(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
@@ -67,11 +87,22 @@ template <int W> inline void segna(CuboDi<W> &c, int i, int j, int v) {
 }
 
 template <int W> inline void libera(CuboDi<W> &c, int i, int j, int v) {
+  metti(c.vuoteriga[i], j);
+  metti(c.vuotecolonna[j], i);
   // v stood only here in its row, its column and its box.
   togli(c.righecon[v], i);
   togli(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
   blocco = senza(blocco, c.bandacol[c.banda[j]]);
+}
+
+// Empties cell (i, j) of grid g, which the cube follows: of the grid and of
+// the record.  A cell filled by occupa has the candidates it had then back
+// at once; the notes (colsole, quiete) are left to the caller.
+template <int W> inline void svuotacella(Griglia &g, CuboDi<W> &c, int i, int j) {
+  if (g[i][j] != 0)
+    libera(c, i, j, g[i][j]);
+  g[i][j] = 0;
 }
 
 // Makes room in the log (kept out of line: it is rarely needed).
@@ -81,7 +112,7 @@ template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
 
 // Brings bit j of colsole[v] in line with column j of plane v.
 template <int W> inline void riconta(CuboDi<W> &c, int v, int j) {
-  poni(c.colsole[v], j, unico(c.colonne[v * c.n + j]));
+  poni(c.colsole[v], j, unico(colonna(c, v, j)));
 }
 
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
@@ -105,7 +136,7 @@ template <bool PERRIGA, int W>
 inline bool svuotalinea(CuboDi<W> &c, int v, int k, const RigaDi<W> &maschera) {
   RigaDi<W> *linee = (PERRIGA ? c.righe : c.colonne).data() + v * c.n;
   RigaDi<W> *incrociate = (PERRIGA ? c.colonne : c.righe).data() + v * c.n;
-  RigaDi<W> via = linee[k] & maschera;
+  RigaDi<W> via = linee[k] & maschera & (PERRIGA ? c.vuoteriga : c.vuotecolonna)[k];
   if (vuota(via))
     return false;
   linee[k] = senza(linee[k], via);
@@ -126,9 +157,11 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
   return svuotalinea<false>(c, v, j, maschera);
 }
 
-// Removes from c what value v+1 at (i, j) rules out: every value of the cell,
-// and v+1 from the row, the column and the box; all of it logged.  Returns
-// the values the cell could still take: the planes that lost it.
+// Removes from c what value v+1 at (i, j) rules out, the cell being already
+// marked filled in the record (segna): every value of the cell, which its
+// words keep (see above), and v+1 from the row, the column and the box, all
+// logged.  Returns the values the cell could still take: the planes that
+// lost it.
 // The hottest path of the search, so written out with every table in a
 // local pointer and the log filled through a pointer of its own, and
 // inlined where it is called (a call and the re-reads around it cost more
@@ -136,7 +169,7 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
 template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   using R = RigaDi<W>;
   const int n = c.n, q = c.q, bande = c.bande, bi = c.banda[i];
-  // At most n candidates go from the cell, and n from each unit of v+1.
+  // At most n candidates of v+1 go from each unit.
   if (c.storia.size() - c.tolti < std::size_t(4 * n))
     allunga(c);
   Tolto *log = c.storia.data() + c.tolti;
@@ -148,35 +181,31 @@ template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, in
   R *valori = c.valori.data(), *quiete = c.quiete.data(), *sole = c.colsole.data();
   const int *banda = c.banda.data();
   const R *bandacol = c.bandacol.data();
+  const R *vuoteriga = c.vuoteriga.data(), *vuotecolonna = c.vuotecolonna.data();
   const R pila = bandacol[banda[j]]; // the columns of the cell's box
 
-  // Every value the cell could still take.
+  // Every value the cell could still take: its column no longer counts it.
   const R toccati = valori[i * n + j];
-  valori[i * n + j] = R{};
   R resto = toccati;
   for (int m = primo(resto); m >= 0; m = primo(resto)) {
     togli(resto, m);
-    togli(righe[m * n + i], j);
-    R &colonna = colonne[m * n + j];
-    togli(colonna, i);
-    poni(sole[m], j, unico(colonna));
+    poni(sole[m], j, unico(colonne[m * n + j] & vuotecolonna[j]));
     quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
-    annota(m, i, j);
   }
-  // v+1 from row i, column j and the box: plane v only.
+  // v+1 from the other cells of row i, column j and the box: plane v only.
   R *pr = righe + v * n, *pc = colonne + v * n, *qv = quiete + v * bande;
-  resto = pr[i];
-  pr[i] = R{};
+  resto = pr[i] & vuoteriga[i];
+  pr[i] = senza(pr[i], resto);
   for (int k = primo(resto); k >= 0; k = primo(resto)) {
     togli(resto, k);
     togli(pc[k], i);
-    poni(sole[v], k, unico(pc[k]));
+    poni(sole[v], k, unico(pc[k] & vuotecolonna[k]));
     togli(valori[i * n + k], v);
     qv[bi] = senza(qv[bi], bandacol[banda[k]]);
     annota(v, i, k);
   }
-  resto = pc[j];
-  pc[j] = R{};
+  resto = pc[j] & vuotecolonna[j];
+  pc[j] = senza(pc[j], resto);
   togli(sole[v], j);
   for (int k = primo(resto); k >= 0; k = primo(resto)) {
     togli(resto, k);
@@ -187,14 +216,14 @@ template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, in
   }
   // The rest of the box: its other rows, seldom holding any.
   for (int r = bi * q, fine = r + q; r < fine; ++r) {
-    resto = pr[r] & pila;
+    resto = pr[r] & pila & vuoteriga[r];
     if (vuota(resto))
       continue;
     pr[r] = senza(pr[r], resto);
     for (int k = primo(resto); k >= 0; k = primo(resto)) {
       togli(resto, k);
       togli(pc[k], r);
-      poni(sole[v], k, unico(pc[k]));
+      poni(sole[v], k, unico(pc[k] & vuotecolonna[k]));
       togli(valori[r * n + k], v);
       annota(v, r, k);
     }
@@ -221,7 +250,8 @@ template <int W> inline void riapri(CuboDi<W> &c, const Tolto &t) {
     quiete[b] = senza(quiete[b], c.bandacol[c.banda[t.j]]);
 }
 
-// Undoes every removal logged after the first `marca` entries of the log.
+// Undoes every removal logged after the first `marca` entries of the log;
+// the cells filled since must be emptied too (svuotacella), before or after.
 // Candidates put back in between by rimetti may be set again: no harm.
 template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
   for (std::size_t k = marca; k < c.tolti; ++k)

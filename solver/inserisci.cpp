@@ -51,13 +51,6 @@ bool primavuota(const Griglia &g, int n, int &i, int &j) {
   return false;
 }
 
-// Empties cell (i, j) of the grid and of the cube's record.
-template <int W> void svuotacella(Griglia &g, CuboDi<W> &cubo, int i, int j) {
-  if (g[i][j] != 0)
-    libera(cubo, i, j, g[i][j]);
-  g[i][j] = 0;
-}
-
 // The search with lines of W words.
 //
 // The cube follows the path: on entering a node it is the cube built from

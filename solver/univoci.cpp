@@ -24,13 +24,14 @@ template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &l
   using R = RigaDi<W>;
   const R &colbox = c.bandacol[bc];
   const R *righe = &c.righe[v * c.n];
+  const R *vuote = c.vuoteriga.data();
   // One look at each row of the box, without an early way out or a branch
   // per row: the box is small.
   const int prima = br * c.q; // the first row of the box
   R unione;                   // columns of the box holding a candidate
   RigaDi<1> piene;            // bit k: row prima + k holds a candidate
   for (int k = 0; k < c.q; ++k) {
-    const R m = righe[prima + k] & colbox;
+    const R m = righe[prima + k] & vuote[prima + k] & colbox;
     piene.w[0] |= std::uint64_t{!vuota(m)} << k;
     unione = unione | m;
   }
@@ -38,19 +39,19 @@ template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &l
     linea = prima + primo(piene);
     if (unico(unione))
       return Esame::singolo;
-    return vuota(senza(righe[linea], colbox)) ? Esame::niente : Esame::eliminariga;
+    return vuota(senza(riga(c, v, linea), colbox)) ? Esame::niente : Esame::eliminariga;
   }
   if (vuota(piene) || !unico(unione))
     return Esame::niente;
   linea = primo(unione);
-  return vuota(senza(c.colonne[v * c.n + linea], c.bandariga[br])) ? Esame::niente
-                                                                   : Esame::eliminacolonna;
+  return vuota(senza(colonna(c, v, linea), c.bandariga[br])) ? Esame::niente
+                                                             : Esame::eliminacolonna;
 }
 
 template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
-  p.sporco = p.sporco | occupa(p.c, v, i, j);
   p.g[i][j] = v + 1;
   segna(p.c, i, j, v + 1);
+  p.sporco = p.sporco | occupa(p.c, v, i, j);
   ++classifica;
   passi[i][j] = codicepasso(classifica, tipo);
   p.lista.push_back({i, j});
@@ -109,6 +110,7 @@ template <int W> RigaDi<W> aperte(const CuboDi<W> &c, int v) {
 template <int W> bool passapiano(Passata<W> &p, int v) {
   CuboDi<W> &c = p.c;
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
+  const RigaDi<W> *vuote = c.vuoteriga.data();
   RigaDi<W> *quiete = c.quiete.data() + v * c.bande; // [band]: see CuboDi
   RigaDi<W> daguardare = aperte(c, v);               // rows not visited yet
   const RigaDi<W> &singole = c.colsole[v];           // columns holding one candidate
@@ -118,7 +120,7 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   for (int i = primo(daguardare); i >= 0; i = primo(daguardare)) {
     togli(daguardare, i);
     // resto: the candidates of the row not visited yet; a change re-reads it.
-    RigaDi<W> resto = righe[i];
+    RigaDi<W> resto = righe[i] & vuote[i];
     RigaDi<W> &quietiqui = quiete[banda[i]];
     bool unica = unico(resto);
     // A row with no candidate to visit: skip it before anything else.
@@ -134,8 +136,8 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
         continue;
       }
       cambiato = true;
-      resto = dopo(righe[i], j);
-      unica = unico(righe[i]);
+      resto = dopo(righe[i] & vuote[i], j);
+      unica = unico(righe[i] & vuote[i]);
     }
   }
   return cambiato;

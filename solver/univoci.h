@@ -19,10 +19,10 @@ struct Cella {
 // other plane must be one that a visit of its own would not change.
 // On return: each placement has its step number and code in passi, and its
 // cell appended to lista in placement order; c is narrowed to match, every
-// removal logged, and every box of every plane found to give nothing; the
-// candidates removed by the line/box eliminations are also appended to
-// eliminati.  At depth 0 (primozero == 0) the count and the updated grid
-// are printed.
+// removal logged (a filled cell's own values stay in its words), and every
+// box of every plane found to give nothing; the candidates removed by the
+// line/box eliminations are also appended to eliminati.  At depth 0
+// (primozero == 0) the count and the updated grid are printed.
 template <int W>
 void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
              std::vector<Tolto> &eliminati);

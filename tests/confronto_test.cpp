@@ -3,6 +3,7 @@
 // generated puzzles; every solution also passes the independent checker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -100,23 +101,33 @@ TEST(Confronto, GeneratiLatiQuadrati) {
     }
 }
 
+// The candidates of two cubes following the same grid: the planes (masked
+// with the empty cells), the single columns and the values of every empty
+// cell.
 bool stessocubo(const Cubo &a, const Cubo &b) {
-  const auto uguali = [](const std::vector<Riga> &x, const std::vector<Riga> &y) {
-    if (x.size() != y.size())
-      return false;
-    for (std::size_t k = 0; k < x.size(); ++k)
-      if (x[k].w[0] != y[k].w[0] || x[k].w[1] != y[k].w[1])
-        return false;
-    return true;
+  const auto uguale = [](const Riga &x, const Riga &y) {
+    return x.w[0] == y.w[0] && x.w[1] == y.w[1];
   };
-  return uguali(a.righe, b.righe) && uguali(a.colonne, b.colonne) && uguali(a.valori, b.valori) &&
-         uguali(a.colsole, b.colsole);
+  if (a.n != b.n ||
+      !std::equal(a.colsole.begin(), a.colsole.end(), b.colsole.begin(), b.colsole.end(), uguale))
+    return false;
+  for (int v = 0; v < a.n; ++v)
+    for (int k = 0; k < a.n; ++k)
+      if (!uguale(riga(a, v, k), riga(b, v, k)) || !uguale(colonna(a, v, k), colonna(b, v, k)))
+        return false;
+  for (int i = 0; i < a.n; ++i)
+    for (int j = 0; j < a.n; ++j)
+      if (ha(a.vuoteriga[i], j) != ha(b.vuoteriga[i], j) ||
+          (ha(a.vuoteriga[i], j) && !uguale(a.valori[i * a.n + j], b.valori[i * a.n + j])))
+        return false;
+  return true;
 }
 
 // What the search does to its one cube between nodes, checked against a
 // cube built afresh: after a pass, giving back the eliminated candidates
-// yields the cube of the grid; after a guess and the child's pass, the log
-// and the copy of the notes take the cube back to it.
+// yields the cube of the grid; after a guess and the child's pass, emptying
+// the cells they filled, the log and the copy of the notes take the cube
+// back to it.
 TEST(Confronto, CuboRiportatoAllaGrigliaDopoPassataEIpotesi) {
   const struct { int n, vuote; } casi[] = {{9, 50}, {9, 58}, {16, 130}, {16, 150}, {25, 300}};
   int restituiti = 0, ipotesi = 0;
@@ -151,7 +162,11 @@ TEST(Confronto, CuboRiportatoAllaGrigliaDopoPassataEIpotesi) {
       tabella[i][j] = v + 1;
       segna(c, i, j, v + 1);
       occupa(c, v, i, j);
+      const std::size_t prima = lista.size();
       univoci(n, c, tabella, lista, intervallo(0, n), eliminati);
+      for (std::size_t k = prima; k < lista.size(); ++k)
+        svuotacella(tabella, c, lista[k].i, lista[k].j);
+      svuotacella(tabella, c, i, j);
       ripristina(c, marca);
       riprendinote(c, note);
       EXPECT_TRUE(stessocubo(c, fresco));

@@ -39,7 +39,7 @@ int candidati(const Cubo &c) {
   int k = 0;
   for (int v = 0; v < c.n; ++v)
     for (int i = 0; i < c.n; ++i)
-      k += conta(c.righe[v * c.n + i]);
+      k += conta(riga(c, v, i));
   return k;
 }
 
@@ -48,7 +48,7 @@ void coerente(const Cubo &c) {
   for (int v = 0; v < c.n; ++v)
     for (int i = 0; i < c.n; ++i)
       for (int j = 0; j < c.n; ++j)
-        ASSERT_EQ(ha(c.righe[v * c.n + i], j), ha(c.colonne[v * c.n + j], i));
+        ASSERT_EQ(ha(riga(c, v, i), j), ha(colonna(c, v, j), i));
 }
 
 TEST(Cubo, CompletaNessunCandidatoVuotaTutti) {
