@@ -46,6 +46,7 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
       segna(c, i, j, v);
     }
   }
+  // segna took every cell for filled: the empty ones, row- and column-wise.
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j)
       poni(c.vuotecolonna[j], i, ha(vuote[i], j));

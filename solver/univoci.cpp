@@ -111,6 +111,7 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   CuboDi<W> &c = p.c;
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
   const RigaDi<W> *vuote = c.vuoteriga.data();
+  const auto candidati = [righe, vuote](int i) { return righe[i] & vuote[i]; }; // of row i
   RigaDi<W> *quiete = c.quiete.data() + v * c.bande; // [band]: see CuboDi
   RigaDi<W> daguardare = aperte(c, v);               // rows not visited yet
   const RigaDi<W> &singole = c.colsole[v];           // columns holding one candidate
@@ -120,7 +121,7 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
   for (int i = primo(daguardare); i >= 0; i = primo(daguardare)) {
     togli(daguardare, i);
     // resto: the candidates of the row not visited yet; a change re-reads it.
-    RigaDi<W> resto = righe[i] & vuote[i];
+    RigaDi<W> resto = candidati(i);
     RigaDi<W> &quietiqui = quiete[banda[i]];
     bool unica = unico(resto);
     // A row with no candidate to visit: skip it before anything else.
@@ -136,8 +137,8 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
         continue;
       }
       cambiato = true;
-      resto = dopo(righe[i] & vuote[i], j);
-      unica = unico(righe[i] & vuote[i]);
+      resto = dopo(candidati(i), j);
+      unica = unico(candidati(i));
     }
   }
   return cambiato;
