@@ -266,8 +266,11 @@ template <int W> std::size_t misuranote(const CuboDi<W> &c) {
   return c.quiete.size() + c.colsole.size();
 }
 template <int W> void salvanote(const CuboDi<W> &c, std::vector<RigaDi<W>> &pila) {
-  pila.insert(pila.end(), c.quiete.begin(), c.quiete.end());
-  pila.insert(pila.end(), c.colsole.begin(), c.colsole.end());
+  // Room first, then two block copies (a range insert copies word by word).
+  const auto da = pila.end() - pila.begin();
+  pila.resize(pila.size() + misuranote(c));
+  std::copy(c.colsole.begin(), c.colsole.end(),
+            std::copy(c.quiete.begin(), c.quiete.end(), pila.begin() + da));
 }
 template <int W> void riprendinote(CuboDi<W> &c, const std::vector<RigaDi<W>> &pila) {
   const auto da = pila.end() - static_cast<std::ptrdiff_t>(misuranote(c));
