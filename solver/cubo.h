@@ -38,7 +38,8 @@ template <int W> struct CuboDi {
   std::vector<R> bandacol;   // [box column]: the columns of that stack of boxes
   std::vector<R> bandariga;  // [box row]: the rows of that band of boxes
   std::vector<int> banda;    // [k], k in [0,n): k / q, the band (or stack) of row (column) k
-  std::vector<R> valori;     // [i*n + j]: values of empty (i, j) still candidates (bit v: v+1)
+  std::vector<R> valori;     // [i*n + j]: values of empty (i, j) still candidates (bit v:
+                             // v+1); a filled cell keeps those it had
   std::vector<Tolto> storia; // [0, tolti): every candidate removed since inizializza,
                              // oldest first; the rest is room to grow
   std::size_t tolti = 0;     // length of the log
@@ -169,8 +170,8 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
 template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
   using R = RigaDi<W>;
   const int n = c.n, q = c.q, bande = c.bande, bi = c.banda[i];
-  // At most n candidates of v+1 go from each unit.
-  if (c.storia.size() - c.tolti < std::size_t(4 * n))
+  // At most n candidates of v+1 go from each of its three units.
+  if (c.storia.size() - c.tolti < std::size_t(3 * n))
     allunga(c);
   Tolto *log = c.storia.data() + c.tolti;
   const auto annota = [&log](int v, int i, int j) {
