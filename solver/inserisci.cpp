@@ -1,6 +1,5 @@
 #include "solver/inserisci.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "solver/cubo.h"
