@@ -1,41 +1,54 @@
 #include "solver/cubo.h"
 
+#include <cassert>
+
 namespace {
 
-template <int W> void geometria(CuboDi<W> &c, int n) {
-  if (c.n == n && !c.bandacol.empty())
-    return;
-  c.n = n;
-  c.q = latoquadrato(n);
-  c.bande = n / c.q;
+// Sets the first k entries of table t to x; a vector gets exactly k.
+template <class T, class X> void riempi(T &t, int k, const X &x) {
+  if constexpr (requires { t.assign(std::size_t(k), x); })
+    t.assign(std::size_t(k), x);
+  else
+    std::fill_n(t.begin(), k, x);
+}
+
+template <int W, int L> void geometria(CuboDi<W, L> &c, int n) {
+  if constexpr (L == 0) {
+    if (c.n == n && !c.bandacol.empty())
+      return;
+    c.n = n;
+    c.q = latoquadrato(n);
+    c.bande = n / c.q;
+  }
+  assert(c.n == n && c.q == latoquadrato(n));
   c.linee = intervallo<W>(0, n);
   const int bande = c.bande;
-  c.bandacol.assign(bande, RigaDi<W>{});
-  c.bandariga.assign(bande, RigaDi<W>{});
+  riempi(c.bandacol, bande, RigaDi<W>{});
+  riempi(c.bandariga, bande, RigaDi<W>{});
   for (int b = 0; b < bande; ++b) {
     c.bandacol[b] = intervallo<W>(b * c.q, (b + 1) * c.q);
     c.bandariga[b] = c.bandacol[b];
   }
-  c.banda.resize(n);
+  riempi(c.banda, n, 0);
   for (int k = 0; k < n; ++k)
     c.banda[k] = k / c.q;
 }
 
 } // namespace
 
-template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
+template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &c) {
   using R = RigaDi<W>;
   geometria(c, n);
   const int m = n + 1; // values 0..n: slot 0 gathers the empty cells and is not read
 
   c.tolti = 0;
-  c.quiete.assign(n * c.bande, R{});
-  c.colsole.assign(n, R{});
-  c.vuoteriga.assign(n, R{});
-  c.vuotecolonna.assign(n, R{});
-  c.righecon.assign(m, R{});
-  c.colonnecon.assign(m, R{});
-  c.bloccocol.assign(c.bande * m, R{});
+  riempi(c.quiete, n * c.bande, R{});
+  riempi(c.colsole, n, R{});
+  riempi(c.vuoteriga, n, R{});
+  riempi(c.vuotecolonna, n, R{});
+  riempi(c.righecon, m, R{});
+  riempi(c.colonnecon, m, R{});
+  riempi(c.bloccocol, c.bande * m, R{});
   std::vector<R> vuote(n, R{}); // [i]: the empty cells of row i
   // One pass over the grid without a branch per cell.
   for (int i = 0; i < n; ++i) {
@@ -50,12 +63,12 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j)
       poni(c.vuotecolonna[j], i, ha(vuote[i], j));
-  c.vuoteriga = vuote;
+  std::copy(vuote.begin(), vuote.end(), c.vuoteriga.begin());
   // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
   // the row, nor the column, nor the box holds it.
-  c.righe.assign(n * n, R{});
-  c.colonne.assign(n * n, R{});
-  c.valori.assign(n * n, R{});
+  riempi(c.righe, n * n, R{});
+  riempi(c.colonne, n * n, R{});
+  riempi(c.valori, n * n, R{});
   for (int v = 0; v < n; ++v)
     for (int i = 0; i < n; ++i) {
       if (ha(c.righecon[v + 1], i))
@@ -73,5 +86,8 @@ template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c) {
       riconta(c, v, j);
 }
 
-template void inizializza<1>(int, const Griglia &, CuboDi<1> &);
-template void inizializza<2>(int, const Griglia &, CuboDi<2> &);
+template void inizializza(int, const Griglia &, CuboDi<1> &);
+template void inizializza(int, const Griglia &, CuboDi<2> &);
+template void inizializza(int, const Griglia &, CuboDi<1, 9> &);
+template void inizializza(int, const Griglia &, CuboDi<1, 16> &);
+template void inizializza(int, const Griglia &, CuboDi<1, 25> &);

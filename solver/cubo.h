@@ -13,7 +13,9 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "app/stato.h"
@@ -25,60 +27,85 @@ struct alignas(4) Tolto {
   std::uint8_t v, i, j;
 };
 
-template <int W> struct CuboDi {
+// Floor of the square root of n, for sides fixed at compile time.
+constexpr int radice(int n) {
+  int q = 0;
+  while ((q + 1) * (q + 1) <= n)
+    ++q;
+  return q;
+}
+
+// The geometry of a cube.  A side L > 0 is fixed at compile time: the
+// common sides get code of their own, with constant strides and short
+// loops unrolled, and tables in place.  L = 0 serves any side, set by
+// inizializza, with tables sized then.
+template <int L> struct Lati {
+  static constexpr int n = L;         // grid side
+  static constexpr int q = radice(L); // box side
+  static constexpr int bande = L / q; // boxes along a side: n / q
+};
+template <> struct Lati<0> {
+  int n = 0;
+  int q = 1;
+  int bande = 1;
+};
+
+// A table of K entries (K is read only when the side L is fixed).
+template <class T, int L, int K>
+using Tavola = std::conditional_t<L == 0, std::vector<T>, std::array<T, K>>;
+
+template <int W, int L = 0> struct CuboDi : Lati<L> {
   using R = RigaDi<W>;
-  int n = 0;                 // grid side
-  int q = 1;                 // box side
-  int bande = 1;             // boxes along a side: n / q
-  R linee;                   // bits [0, n): every row (or column, or value)
-  std::vector<R> righe;      // [v*n + i]: columns of row i where value v+1 is a candidate,
-                             // among the empty cells (vuoteriga[i])
-  std::vector<R> colonne;    // [v*n + j]: rows of column j where value v+1 is a candidate,
-                             // among the empty cells (vuotecolonna[j])
-  std::vector<R> bandacol;   // [box column]: the columns of that stack of boxes
-  std::vector<R> bandariga;  // [box row]: the rows of that band of boxes
-  std::vector<int> banda;    // [k], k in [0,n): k / q, the band (or stack) of row (column) k
-  std::vector<R> valori;     // [i*n + j]: values of empty (i, j) still candidates (bit v:
-                             // v+1); a filled cell keeps those it had
-  std::vector<Tolto> storia; // [0, tolti): every candidate removed since inizializza,
-                             // oldest first; the rest is room to grow
-  std::size_t tolti = 0;     // length of the log
-  std::vector<R> quiete;     // [v*bande + b]: columns of the boxes of band b found to give
-                             // nothing to the box test and the elimination of value v+1,
-                             // unless the box has lost a candidate of v+1 since
-  std::vector<R> colsole;    // [v]: the columns holding exactly one candidate of v+1
+  static constexpr int B = L == 0 ? 0 : L / radice(L); // bands, for the sizes
+  R linee;                     // bits [0, n): every row (or column, or value)
+  Tavola<R, L, L * L> righe;   // [v*n + i]: columns of row i where value v+1 is a
+                               // candidate, among the empty cells (vuoteriga[i])
+  Tavola<R, L, L * L> colonne; // [v*n + j]: rows of column j where value v+1 is a
+                               // candidate, among the empty cells (vuotecolonna[j])
+  Tavola<R, L, B> bandacol;    // [box column]: the columns of that stack of boxes
+  Tavola<R, L, B> bandariga;   // [box row]: the rows of that band of boxes
+  Tavola<int, L, L> banda;     // [k], k in [0,n): k / q, the band (or stack) of line k
+  Tavola<R, L, L * L> valori;  // [i*n + j]: values of empty (i, j) still candidates
+                               // (bit v: v+1); a filled cell keeps those it had
+  std::vector<Tolto> storia;   // [0, tolti): every candidate removed since
+                               // inizializza, oldest first; the rest is room to grow
+  std::size_t tolti = 0;       // length of the log
+  Tavola<R, L, L * B> quiete;  // [v*bande + b]: columns of the boxes of band b found to
+                               // give nothing to the box test and the elimination of
+                               // value v+1, unless the box has lost a candidate since
+  Tavola<R, L, L> colsole;     // [v]: the columns holding exactly one candidate of v+1
 
   // The record: where each value stands in the grid the cube follows.
-  std::vector<R> vuoteriga;            // [i]: columns of row i whose cell is empty
-  std::vector<R> vuotecolonna;         // [j]: rows of column j whose cell is empty
-  std::vector<R> righecon, colonnecon; // [v], v in 0..n: rows / columns holding value v
-  std::vector<R> bloccocol;            // [band*(n+1) + v]: columns covered by the boxes
-                                       // of that band holding value v
+  Tavola<R, L, L> vuoteriga;                // [i]: columns of row i whose cell is empty
+  Tavola<R, L, L> vuotecolonna;             // [j]: rows of column j whose cell is empty
+  Tavola<R, L, L + 1> righecon, colonnecon; // [v], v in 0..n: rows / columns holding value v
+  Tavola<R, L, B *(L + 1)> bloccocol;       // [band*(n+1) + v]: columns covered by the boxes
+                                            // of that band holding value v
 };
 using Cubo = CuboDi<2>; // fits any side
 
 // The candidates of value v+1 in row i, and in column j.
-template <int W> inline RigaDi<W> riga(const CuboDi<W> &c, int v, int i) {
+template <int W, int L> inline RigaDi<W> riga(const CuboDi<W, L> &c, int v, int i) {
   return c.righe[v * c.n + i] & c.vuoteriga[i];
 }
-template <int W> inline RigaDi<W> colonna(const CuboDi<W> &c, int v, int j) {
+template <int W, int L> inline RigaDi<W> colonna(const CuboDi<W, L> &c, int v, int j) {
   return c.colonne[v * c.n + j] & c.vuotecolonna[j];
 }
 
-template <int W> inline bool candidato(const CuboDi<W> &c, int v, int i, int j) {
+template <int W, int L> inline bool candidato(const CuboDi<W, L> &c, int v, int i, int j) {
   return ha(riga(c, v, i), j);
 }
 
 // Builds the cube of grid g (side n) into c, reusing its storage.
 // On return: value v+1 is a candidate at (i, j) exactly when the cell is
 // empty and v+1 stands neither in row i, nor in column j, nor in its box.
-template <int W> void inizializza(int n, const Griglia &g, CuboDi<W> &c);
+template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &c);
 
 // The cube also keeps a record of where each value stands in the grid it
 // was built from.  Whoever then writes a cell of that grid tells the record:
 // segna when an empty cell gets value v (1..n), libera when a cell holding v
 // is emptied; the grid must hold no value twice in a row, column or box.
-template <int W> inline void segna(CuboDi<W> &c, int i, int j, int v) {
+template <int W, int L> inline void segna(CuboDi<W, L> &c, int i, int j, int v) {
   togli(c.vuoteriga[i], j);
   togli(c.vuotecolonna[j], i);
   metti(c.righecon[v], i);
@@ -87,7 +114,7 @@ template <int W> inline void segna(CuboDi<W> &c, int i, int j, int v) {
   blocco = blocco | c.bandacol[c.banda[j]];
 }
 
-template <int W> inline void libera(CuboDi<W> &c, int i, int j, int v) {
+template <int W, int L> inline void libera(CuboDi<W, L> &c, int i, int j, int v) {
   metti(c.vuoteriga[i], j);
   metti(c.vuotecolonna[j], i);
   // v stood only here in its row, its column and its box.
@@ -100,26 +127,26 @@ template <int W> inline void libera(CuboDi<W> &c, int i, int j, int v) {
 // Empties cell (i, j) of grid g, which the cube follows: of the grid and of
 // the record.  A cell filled by occupa has the candidates it had then back
 // at once; the notes (colsole, quiete) are left to the caller.
-template <int W> inline void svuotacella(Griglia &g, CuboDi<W> &c, int i, int j) {
+template <int W, int L> inline void svuotacella(Griglia &g, CuboDi<W, L> &c, int i, int j) {
   if (g[i][j] != 0)
     libera(c, i, j, g[i][j]);
   g[i][j] = 0;
 }
 
 // Makes room in the log (kept out of line: it is rarely needed).
-template <int W> [[gnu::noinline]] void allunga(CuboDi<W> &c) {
+template <int W, int L> [[gnu::noinline]] void allunga(CuboDi<W, L> &c) {
   c.storia.resize(2 * c.storia.size() + 1024);
 }
 
 // Brings bit j of colsole[v] in line with column j of plane v.
-template <int W> inline void riconta(CuboDi<W> &c, int v, int j) {
+template <int W, int L> inline void riconta(CuboDi<W, L> &c, int v, int j) {
   poni(c.colsole[v], j, unico(colonna(c, v, j)));
 }
 
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
 // column words, clears it from the cell, recounts its column and drops the
 // verdict on its box.
-template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
+template <int W, int L> inline void registra(CuboDi<W, L> &c, int v, int i, int j) {
   togli(c.valori[i * c.n + j], v);
   riconta(c, v, j);
   RigaDi<W> &quiete = c.quiete[v * c.bande + c.banda[i]];
@@ -133,8 +160,8 @@ template <int W> inline void registra(CuboDi<W> &c, int v, int i, int j) {
 // Removes value v+1 from the cells of line k in maschera, logging each
 // candidate removed; false when none was one.  The line is row k when
 // PERRIGA, else column k (maschera is then a set of rows).
-template <bool PERRIGA, int W>
-inline bool svuotalinea(CuboDi<W> &c, int v, int k, const RigaDi<W> &maschera) {
+template <bool PERRIGA, int W, int L>
+inline bool svuotalinea(CuboDi<W, L> &c, int v, int k, const RigaDi<W> &maschera) {
   RigaDi<W> *linee = (PERRIGA ? c.righe : c.colonne).data() + v * c.n;
   RigaDi<W> *incrociate = (PERRIGA ? c.colonne : c.righe).data() + v * c.n;
   RigaDi<W> via = linee[k] & maschera & (PERRIGA ? c.vuoteriga : c.vuotecolonna)[k];
@@ -151,10 +178,12 @@ inline bool svuotalinea(CuboDi<W> &c, int v, int k, const RigaDi<W> &maschera) {
   }
   return true;
 }
-template <int W> inline bool svuotariga(CuboDi<W> &c, int v, int i, const RigaDi<W> &maschera) {
+template <int W, int L>
+inline bool svuotariga(CuboDi<W, L> &c, int v, int i, const RigaDi<W> &maschera) {
   return svuotalinea<true>(c, v, i, maschera);
 }
-template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const RigaDi<W> &maschera) {
+template <int W, int L>
+inline bool svuotacolonna(CuboDi<W, L> &c, int v, int j, const RigaDi<W> &maschera) {
   return svuotalinea<false>(c, v, j, maschera);
 }
 
@@ -167,7 +196,8 @@ template <int W> inline bool svuotacolonna(CuboDi<W> &c, int v, int j, const Rig
 // local pointer and the log filled through a pointer of its own, and
 // inlined where it is called (a call and the re-reads around it cost more
 // than its code); what it does per candidate is what registra does.
-template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, int v, int i, int j) {
+template <int W, int L>
+[[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W, L> &c, int v, int i, int j) {
   using R = RigaDi<W>;
   const int n = c.n, q = c.q, bande = c.bande, bi = c.banda[i];
   // At most n candidates of v+1 go from each of its three units.
@@ -235,7 +265,7 @@ template <int W> [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W> &c, in
 }
 
 // Puts a removed candidate back, without logging it.
-template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {
+template <int W, int L> inline void rimetti(CuboDi<W, L> &c, const Tolto &t) {
   metti(c.righe[t.v * c.n + t.i], t.j);
   metti(c.colonne[t.v * c.n + t.j], t.i);
   metti(c.valori[t.i * c.n + t.j], t.v);
@@ -244,7 +274,7 @@ template <int W> inline void rimetti(CuboDi<W> &c, const Tolto &t) {
 // After value v+1 at (i, j) has been put back, drops the verdicts it may
 // have changed: a box looks at its own rows and columns beyond it, so those
 // of every box of band i and of stack j.
-template <int W> inline void riapri(CuboDi<W> &c, const Tolto &t) {
+template <int W, int L> inline void riapri(CuboDi<W, L> &c, const Tolto &t) {
   RigaDi<W> *quiete = c.quiete.data() + t.v * c.bande;
   quiete[c.banda[t.i]] = RigaDi<W>{};
   for (int b = 0; b < c.bande; ++b)
@@ -254,7 +284,7 @@ template <int W> inline void riapri(CuboDi<W> &c, const Tolto &t) {
 // Undoes every removal logged after the first `marca` entries of the log;
 // the cells filled since must be emptied too (svuotacella), before or after.
 // Candidates put back in between by rimetti may be set again: no harm.
-template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
+template <int W, int L> inline void ripristina(CuboDi<W, L> &c, std::size_t marca) {
   for (std::size_t k = marca; k < c.tolti; ++k)
     rimetti(c, c.storia[k]);
   c.tolti = marca;
@@ -263,17 +293,17 @@ template <int W> inline void ripristina(CuboDi<W> &c, std::size_t marca) {
 // The notes kept beside the candidates (box verdicts, single columns), which
 // the log does not bring back: the search keeps a copy for each node of its
 // path, pushed on a stack and taken back from its top.
-template <int W> std::size_t misuranote(const CuboDi<W> &c) {
+template <int W, int L> std::size_t misuranote(const CuboDi<W, L> &c) {
   return c.quiete.size() + c.colsole.size();
 }
-template <int W> void salvanote(const CuboDi<W> &c, std::vector<RigaDi<W>> &pila) {
+template <int W, int L> void salvanote(const CuboDi<W, L> &c, std::vector<RigaDi<W>> &pila) {
   // Room first, then two block copies (a range insert copies word by word).
   const auto da = pila.end() - pila.begin();
   pila.resize(pila.size() + misuranote(c));
   std::copy(c.colsole.begin(), c.colsole.end(),
             std::copy(c.quiete.begin(), c.quiete.end(), pila.begin() + da));
 }
-template <int W> void riprendinote(CuboDi<W> &c, const std::vector<RigaDi<W>> &pila) {
+template <int W, int L> void riprendinote(CuboDi<W, L> &c, const std::vector<RigaDi<W>> &pila) {
   const auto da = pila.end() - static_cast<std::ptrdiff_t>(misuranote(c));
   std::copy_n(da, c.quiete.size(), c.quiete.begin());
   std::copy_n(da + static_cast<std::ptrdiff_t>(c.quiete.size()), c.colsole.size(),
@@ -282,7 +312,8 @@ template <int W> void riprendinote(CuboDi<W> &c, const std::vector<RigaDi<W>> &p
 
 // True when grid g, which the record follows, rules out value v+1 at (i, j):
 // the cell is filled, or v+1 stands in its row, its column or its box.
-template <int W> inline bool escluso(const CuboDi<W> &c, const Griglia &g, const Tolto &t) {
+template <int W, int L>
+inline bool escluso(const CuboDi<W, L> &c, const Griglia &g, const Tolto &t) {
   const int v = t.v + 1;
   return g[t.i][t.j] != 0 || ha(c.righecon[v], t.i) || ha(c.colonnecon[v], t.j) ||
          ha(c.bloccocol[c.banda[t.i] * (c.n + 1) + v], t.j);
@@ -292,8 +323,8 @@ template <int W> inline bool escluso(const CuboDi<W> &c, const Griglia &g, const
 // eliminations removed (eliminati) and its placements do not rule out, with
 // their box verdicts dropped: the candidates become those inizializza would
 // build from g.  Returns the planes (values) that got any back.
-template <int W>
-Riga restituisci(CuboDi<W> &c, const Griglia &g, const std::vector<Tolto> &eliminati) {
+template <int W, int L>
+Riga restituisci(CuboDi<W, L> &c, const Griglia &g, const std::vector<Tolto> &eliminati) {
   Riga piani;
   for (const Tolto &t : eliminati)
     if (!escluso(c, g, t)) {

@@ -58,9 +58,9 @@ bool primavuota(const Griglia &g, int n, int &i, int &j) {
 // and a guess only the planes of the values the cell could take, so a
 // child's pass starts with just those planes to sweep.  Trying the next
 // value first takes the cube back to the node's grid through its log.
-template <int W> bool cerca(Griglia &g, int i, int j) {
+template <int W, int L> bool cerca(Griglia &g, int i, int j) {
   const int n = static_cast<int>(g.size());
-  CuboDi<W> cubo;
+  CuboDi<W, L> cubo;
   std::vector<Cella> piazzate;  // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;   // the nodes of the path, root first
   std::vector<Tolto> eliminati; // what the current node's eliminations removed
@@ -139,5 +139,15 @@ template <int W> bool cerca(Griglia &g, int i, int j) {
 
 bool inserisci(Griglia &g, int i, int j) {
   lavoro = {};
-  return g.size() <= 64 ? cerca<1>(g, i, j) : cerca<2>(g, i, j);
+  // The common sides run code of their own, their geometry fixed at compile time.
+  switch (g.size()) {
+  case 9:
+    return cerca<1, 9>(g, i, j);
+  case 16:
+    return cerca<1, 16>(g, i, j);
+  case 25:
+    return cerca<1, 25>(g, i, j);
+  default:
+    return g.size() <= 64 ? cerca<1, 0>(g, i, j) : cerca<2, 0>(g, i, j);
+  }
 }

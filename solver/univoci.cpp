@@ -4,8 +4,8 @@
 
 namespace {
 
-template <int W> struct Passata {
-  CuboDi<W> &c;
+template <int W, int L> struct Passata {
+  CuboDi<W, L> &c;
   Griglia &g;
   std::vector<Cella> &lista;
   RigaDi<W> sporco;              // planes changed since a run of their visits that
@@ -20,7 +20,7 @@ enum class Esame { niente, singolo, eliminariga, eliminacolonna };
 // the box holds one candidate.  eliminariga: they lie in one row (linea),
 // which holds v outside the box too.  eliminacolonna: they span two rows or
 // more, lie in one column (linea), which holds v outside the box too.
-template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &linea) {
+template <int W, int L> Esame esamina(const CuboDi<W, L> &c, int v, int br, int bc, int &linea) {
   using R = RigaDi<W>;
   const R &colbox = c.bandacol[bc];
   const R *righe = &c.righe[v * c.n];
@@ -48,7 +48,7 @@ template <int W> Esame esamina(const CuboDi<W> &c, int v, int br, int bc, int &l
                                                              : Esame::eliminacolonna;
 }
 
-template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
+template <int W, int L> void piazza(Passata<W, L> &p, int v, int i, int j, int tipo) {
   p.g[i][j] = v + 1;
   segna(p.c, i, j, v + 1);
   p.sporco = p.sporco | occupa(p.c, v, i, j);
@@ -58,7 +58,7 @@ template <int W> void piazza(Passata<W> &p, int v, int i, int j, int tipo) {
 }
 
 // Logs what an elimination removed from the cube since the log had `da` entries.
-template <int W> void annota(Passata<W> &p, std::size_t da) {
+template <int W, int L> void annota(Passata<W, L> &p, std::size_t da) {
   // An entry at a time: an elimination removes a few candidates only.
   for (std::size_t k = da; k < p.c.tolti; ++k)
     p.eliminati.push_back(p.c.storia[k]);
@@ -68,8 +68,9 @@ template <int W> void annota(Passata<W> &p, std::size_t da) {
 // the row test, the column test, the box test, else the elimination.  The
 // caller knows whether row i and column j hold this one candidate only.
 // True when it changed anything.
-template <int W> bool visita(Passata<W> &p, int v, int i, int j, bool rigasola, bool colonnasola) {
-  CuboDi<W> &c = p.c;
+template <int W, int L>
+bool visita(Passata<W, L> &p, int v, int i, int j, bool rigasola, bool colonnasola) {
+  CuboDi<W, L> &c = p.c;
   if (rigasola) {
     piazza(p, v, i, j, PASSO_RIGA);
     return true;
@@ -99,7 +100,7 @@ template <int W> bool visita(Passata<W> &p, int v, int i, int j, bool rigasola, 
 
 // The rows of plane v that may hold candidates: those where v+1 does not
 // stand yet.
-template <int W> RigaDi<W> aperte(const CuboDi<W> &c, int v) {
+template <int W, int L> RigaDi<W> aperte(const CuboDi<W, L> &c, int v) {
   return senza(c.linee, c.righecon[v + 1]);
 }
 
@@ -107,8 +108,8 @@ template <int W> RigaDi<W> aperte(const CuboDi<W> &c, int v) {
 // before it.  Only candidates are visited, and a visit that can be seen to
 // change nothing is passed over: its row and column hold other candidates,
 // and its box was found to give nothing and has lost no candidate since.
-template <int W> bool passapiano(Passata<W> &p, int v) {
-  CuboDi<W> &c = p.c;
+template <int W, int L> bool passapiano(Passata<W, L> &p, int v) {
+  CuboDi<W, L> &c = p.c;
   const RigaDi<W> *righe = c.righe.data() + v * c.n;
   const RigaDi<W> *vuote = c.vuoteriga.data();
   const auto candidati = [righe, vuote](int i) { return righe[i] & vuote[i]; }; // of row i
@@ -146,11 +147,11 @@ template <int W> bool passapiano(Passata<W> &p, int v) {
 
 } // namespace
 
-template <int W>
-void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
+template <int W, int L>
+void univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
              std::vector<Tolto> &eliminati) {
   const std::size_t inizio = lista.size();
-  Passata<W> p{c, g, lista, {}, eliminati};
+  Passata<W, L> p{c, g, lista, {}, eliminati};
   for (int v = primo(sporchi); v >= 0 && v < n; v = prossimo(sporchi, v + 1))
     metti(p.sporco, v);
   // A plane's visits read only that plane, so a plane untouched since a run
@@ -176,7 +177,15 @@ void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const R
   }
 }
 
-template void univoci<1>(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
-                         std::vector<Tolto> &);
-template void univoci<2>(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,
-                         std::vector<Tolto> &);
+// Lines of one word up to side 64, two above; the common sides with their
+// geometry fixed at compile time.
+template void univoci(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &);
+template void univoci(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &);
+template void univoci(int, CuboDi<1, 9> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &);
+template void univoci(int, CuboDi<1, 16> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &);
+template void univoci(int, CuboDi<1, 25> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &);

@@ -23,6 +23,6 @@ struct Cella {
 // box of every plane found to give nothing; the candidates removed by the
 // line/box eliminations are also appended to eliminati.  At depth 0
 // (primozero == 0) the count and the updated grid are printed.
-template <int W>
-void univoci(int n, CuboDi<W> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
+template <int W, int L>
+void univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
              std::vector<Tolto> &eliminati);
