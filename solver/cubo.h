@@ -36,9 +36,9 @@ constexpr int radice(int n) {
 }
 
 // The geometry of a cube.  A side L > 0 is fixed at compile time: the
-// common sides get code of their own, with constant strides and short
-// loops unrolled, and tables in place.  L = 0 serves any side, set by
-// inizializza, with tables sized then.
+// common sides get code of their own, with constant strides and loop
+// bounds and tables in place.  L = 0 serves any side, set by inizializza,
+// with tables sized then.
 template <int L> struct Lati {
   static constexpr int n = L;         // grid side
   static constexpr int q = radice(L); // box side
