@@ -25,11 +25,14 @@ template <int W> inline int conta(const RigaDi<W> &r) {
   return c;
 }
 
-// Exactly one bit set.  Written with a shift rather than x & (x - 1), which
-// compilers turn into a population count (a library call on plain x86).
+// Exactly one bit set.  a - 1 is below a ^ (a - 1), the lowest set bit and
+// those under it, only when no higher bit is set; for a = 0 both are all
+// ones.  No branch (whether a line holds one candidate is seldom
+// predictable), and nothing a compiler turns into a population count (a
+// library call on plain x86).
 inline bool unico(const RigaDi<1> &r) {
   const std::uint64_t a = r.w[0];
-  return a != 0 && (a >> std::countr_zero(a)) == 1;
+  return a - 1 < (a ^ (a - 1));
 }
 inline bool unico(const RigaDi<2> &r) {
   const std::uint64_t a = r.w[0], b = r.w[1];

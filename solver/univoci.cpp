@@ -35,14 +35,16 @@ template <int W, int L> Esame esamina(const CuboDi<W, L> &c, int v, int br, int 
     piene.w[0] |= std::uint64_t{!vuota(m)} << k;
     unione = unione | m;
   }
-  if (unico(piene)) {
+  const bool unariga = unico(piene), unacolonna = unico(unione);
+  // Most boxes span two rows and two columns (or are empty): one test.
+  if (!(unariga | unacolonna))
+    return Esame::niente;
+  if (unariga) {
     linea = prima + primo(piene);
-    if (unico(unione))
+    if (unacolonna)
       return Esame::singolo;
     return vuota(senza(riga(c, v, linea), colbox)) ? Esame::niente : Esame::eliminariga;
   }
-  if (vuota(piene) || !unico(unione))
-    return Esame::niente;
   linea = primo(unione);
   return vuota(senza(colonna(c, v, linea), c.bandariga[br])) ? Esame::niente
                                                              : Esame::eliminacolonna;
@@ -71,12 +73,9 @@ template <int W, int L> void annota(Passata<W, L> &p, std::size_t da) {
 template <int W, int L>
 bool visita(Passata<W, L> &p, int v, int i, int j, bool rigasola, bool colonnasola) {
   CuboDi<W, L> &c = p.c;
-  if (rigasola) {
-    piazza(p, v, i, j, PASSO_RIGA);
-    return true;
-  }
-  if (colonnasola) {
-    piazza(p, v, i, j, PASSO_COLONNA);
+  // The row test first, then the column test: one branch for both.
+  if (rigasola | colonnasola) {
+    piazza(p, v, i, j, rigasola ? PASSO_RIGA : PASSO_COLONNA);
     return true;
   }
   int linea = 0;
@@ -125,13 +124,16 @@ template <int W, int L> bool passapiano(Passata<W, L> &p, int v) {
     RigaDi<W> resto = candidati(i);
     RigaDi<W> &quietiqui = quiete[banda[i]];
     bool unica = unico(resto);
-    // A row with no candidate to visit: skip it before anything else.
-    if (!unica && vuota(senza(resto, senza(quietiqui, singole))))
-      continue;
-    while (true) {
-      const int j = primo(unica ? resto : senza(resto, senza(quietiqui, singole)));
-      if (j < 0)
-        break;
+    // The candidates worth a visit: the row's only one, else those whose box
+    // is not known to give nothing or whose column holds no other.  A row
+    // with none is left after one test (whether it has any is seldom
+    // predictable, so better one branch than two).
+    const auto davisitare = [&] {
+      const RigaDi<W> altre = senza(resto, senza(quietiqui, singole));
+      return unica ? resto : altre;
+    };
+    for (RigaDi<W> d = davisitare(); !vuota(d); d = davisitare()) {
+      const int j = primo(d);
       resto = dopo(resto, j);
       if (!visita(p, v, i, j, unica, ha(singole, j))) {
         quietiqui = quietiqui | bandacol[banda[j]];
