@@ -215,9 +215,11 @@ template <int W, int L>
   const R *vuoteriga = c.vuoteriga.data(), *vuotecolonna = c.vuotecolonna.data();
   const R pila = bandacol[banda[j]]; // the columns of the cell's box
 
-  // Every value the cell could still take: its column no longer counts it.
+  // Every other value the cell could still take: its column no longer
+  // counts it (v+1 itself is dealt with below, with its units).
   const R toccati = valori[i * n + j];
   R resto = toccati;
+  togli(resto, v);
   for (int m = primo(resto); m >= 0; m = primo(resto)) {
     togli(resto, m);
     poni(sole[m], j, unico(colonne[m * n + j] & vuotecolonna[j]));
