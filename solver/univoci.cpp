@@ -73,27 +73,30 @@ template <int W, int L> void annota(Passata<W, L> &p, std::size_t da) {
 template <int W, int L>
 bool visita(Passata<W, L> &p, int v, int i, int j, bool rigasola, bool colonnasola) {
   CuboDi<W, L> &c = p.c;
-  // The row test first, then the column test: one branch for both.
-  if (rigasola | colonnasola) {
-    piazza(p, v, i, j, rigasola ? PASSO_RIGA : PASSO_COLONNA);
-    return true;
+  // The row test first, then the column test (one branch for both), then
+  // the box test; whichever test finds it, the placement is made in one
+  // place, which lets the compiler inline it.
+  int tipo = rigasola ? PASSO_RIGA : PASSO_COLONNA;
+  if (!(rigasola | colonnasola)) {
+    int linea = 0;
+    const std::size_t da = c.tolti;
+    switch (esamina(c, v, c.banda[i], c.banda[j], linea)) {
+    case Esame::niente:
+      return false;
+    case Esame::singolo:
+      tipo = PASSO_QUADRATO;
+      break;
+    case Esame::eliminariga:
+      svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
+      annota(p, da);
+      return true;
+    case Esame::eliminacolonna:
+      svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
+      annota(p, da);
+      return true;
+    }
   }
-  int linea = 0;
-  const std::size_t da = c.tolti;
-  switch (esamina(c, v, c.banda[i], c.banda[j], linea)) {
-  case Esame::niente:
-    return false;
-  case Esame::singolo:
-    piazza(p, v, i, j, PASSO_QUADRATO);
-    return true;
-  case Esame::eliminariga:
-    svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
-    break;
-  case Esame::eliminacolonna:
-    svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
-    break;
-  }
-  annota(p, da);
+  piazza(p, v, i, j, tipo);
   return true;
 }
 
