@@ -51,6 +51,35 @@ void coerente(const Cubo &c) {
         ASSERT_EQ(ha(riga(c, v, i), j), ha(colonna(c, v, j), i));
 }
 
+// The single-candidate test behind the row, column and box tests, on every
+// bit position and pair, in one word and across two.
+TEST(Bit, UnicoSoloConUnBit) {
+  EXPECT_FALSE(unico(RigaDi<1>{}));
+  EXPECT_FALSE(unico(Riga{}));
+  EXPECT_FALSE(unico(tutti<1>()));
+  for (int a = 0; a < 128; ++a) {
+    Riga r;
+    metti(r, a);
+    EXPECT_TRUE(unico(r)) << a;
+    if (a < 64) {
+      RigaDi<1> s;
+      metti(s, a);
+      EXPECT_TRUE(unico(s)) << a;
+    }
+    for (int b = a + 1; b < 128; ++b) {
+      Riga due = r;
+      metti(due, b);
+      EXPECT_FALSE(unico(due)) << a << " " << b;
+      if (b < 64) {
+        RigaDi<1> s;
+        metti(s, a);
+        metti(s, b);
+        EXPECT_FALSE(unico(s)) << a << " " << b;
+      }
+    }
+  }
+}
+
 TEST(Cubo, CompletaNessunCandidatoVuotaTutti) {
   Cubo c;
   const Griglia piena = {{1, 2, 3, 4}, {3, 4, 1, 2}, {2, 1, 4, 3}, {4, 3, 2, 1}};
