@@ -227,16 +227,20 @@ template <int W, int L>
   }
   // v+1 from the other cells of row i, column j and the box: plane v only.
   R *pr = righe + v * n, *pc = colonne + v * n, *qv = quiete + v * bande;
-  resto = pr[i] & vuoteriga[i];
-  pr[i] = senza(pr[i], resto);
-  for (int k = primo(resto); k >= 0; k = primo(resto)) {
-    togli(resto, k);
-    togli(pc[k], i);
-    poni(sole[v], k, unico(pc[k] & vuotecolonna[k]));
-    togli(valori[i * n + k], v);
-    qv[bi] = senza(qv[bi], bandacol[banda[k]]);
-    annota(v, i, k);
-  }
+  // Takes v+1 from the cells of row r (of the cell's band) in via: their
+  // columns are recounted and their boxes' verdicts dropped.
+  const auto svuotarigainbanda = [&](int r, R via) {
+    pr[r] = senza(pr[r], via);
+    for (int k = primo(via); k >= 0; k = primo(via)) {
+      togli(via, k);
+      togli(pc[k], r);
+      poni(sole[v], k, unico(pc[k] & vuotecolonna[k]));
+      togli(valori[r * n + k], v);
+      qv[bi] = senza(qv[bi], bandacol[banda[k]]);
+      annota(v, r, k);
+    }
+  };
+  svuotarigainbanda(i, pr[i] & vuoteriga[i]);
   resto = pc[j] & vuotecolonna[j];
   pc[j] = senza(pc[j], resto);
   togli(sole[v], j);
@@ -250,16 +254,8 @@ template <int W, int L>
   // The rest of the box: its other rows, seldom holding any.
   for (int r = bi * q, fine = r + q; r < fine; ++r) {
     resto = pr[r] & pila & vuoteriga[r];
-    if (vuota(resto))
-      continue;
-    pr[r] = senza(pr[r], resto);
-    for (int k = primo(resto); k >= 0; k = primo(resto)) {
-      togli(resto, k);
-      togli(pc[k], r);
-      poni(sole[v], k, unico(pc[k] & vuotecolonna[k]));
-      togli(valori[r * n + k], v);
-      annota(v, r, k);
-    }
+    if (!vuota(resto))
+      svuotarigainbanda(r, resto);
   }
   qv[bi] = senza(qv[bi], pila);
   c.tolti = static_cast<std::size_t>(log - c.storia.data());
