@@ -1,5 +1,6 @@
 #include "solver/inserisci.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "solver/cubo.h"
@@ -7,27 +8,51 @@
 
 Lavoro lavoro;
 
+namespace {
+
+// The values held by some cells, gathered without a branch per cell (whether
+// a cell is filled is seldom predictable).
+class Presenti {
+  std::uint64_t basso = 0, alto = 0; // bit v (of 128): value v seen; bit 0, an empty cell
+
+public:
+  void aggiungi(int v) {
+    const std::uint64_t b = std::uint64_t{1} << (v & 63);
+    basso |= v < 64 ? b : 0;
+    alto |= v < 64 ? 0 : b;
+  }
+  // possibili without the values seen (value v is bit v-1 there).
+  Riga togliada(const Riga &possibili) const {
+    Riga visti;
+    visti.w[0] = (basso >> 1) | (alto << 63);
+    visti.w[1] = alto >> 1;
+    return senza(possibili, visti);
+  }
+};
+
+} // namespace
+
 Riga prendiriga(Riga possibili, int i, const Griglia &g) {
+  Presenti p;
   for (int v : g[i])
-    if (v != 0)
-      togli(possibili, v - 1);
-  return possibili;
+    p.aggiungi(v);
+  return p.togliada(possibili);
 }
 
 Riga prendicolonna(Riga possibili, int j, const Griglia &g) {
+  Presenti p;
   for (const auto &riga : g)
-    if (riga[j] != 0)
-      togli(possibili, riga[j] - 1);
-  return possibili;
+    p.aggiungi(riga[j]);
+  return p.togliada(possibili);
 }
 
 Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
   const Limiti l = limiti(i, j, latoquadrato(static_cast<int>(g.size())));
+  Presenti p;
   for (int r = l.minriga; r < l.maxriga; ++r)
     for (int k = l.mincol; k < l.maxcol; ++k)
-      if (g[r][k] != 0)
-        togli(possibili, g[r][k] - 1);
-  return possibili;
+      p.aggiungi(g[r][k]);
+  return p.togliada(possibili);
 }
 
 namespace {

@@ -80,6 +80,44 @@ TEST(Bit, UnicoSoloConUnBit) {
   }
 }
 
+// The values still possible at a cell, on every side up to 100 (values 64
+// and above sit in the second word): each filter clears exactly the values
+// its unit holds, whatever else the grid holds.
+TEST(Filtri, TolgonoSoloIValoriDellUnita) {
+  unsigned seme = 7;
+  const auto caso = [&seme](int k) { // 0..k-1, repeatable
+    seme = seme * 1103515245u + 12345u;
+    return static_cast<int>((seme >> 8) % static_cast<unsigned>(k));
+  };
+  for (int n : {1, 4, 9, 64, 81, 100}) {
+    Griglia g = vuota(n);
+    for (auto &r : g)
+      for (int &x : r)
+        x = caso(2) == 0 ? 0 : 1 + caso(n); // about half filled, repeats allowed
+    const int q = latoquadrato(n);
+    for (int prova = 0; prova < 20; ++prova) {
+      const int i = caso(n), j = caso(n);
+      Riga riga, colonna, quadrato; // the values the unit holds, as the filters code them
+      for (int k = 0; k < n; ++k) {
+        if (g[i][k] != 0)
+          metti(riga, g[i][k] - 1);
+        if (g[k][j] != 0)
+          metti(colonna, g[k][j] - 1);
+        const int r = i / q * q + k / q, c = j / q * q + k % q;
+        if (g[r][c] != 0)
+          metti(quadrato, g[r][c] - 1);
+      }
+      const Riga tutti = intervallo(0, n);
+      for (int v = 0; v < 128; ++v) {
+        EXPECT_EQ(ha(prendiriga(tutti, i, g), v), v < n && !ha(riga, v)) << n << " " << v;
+        EXPECT_EQ(ha(prendicolonna(tutti, j, g), v), v < n && !ha(colonna, v)) << n << " " << v;
+        EXPECT_EQ(ha(prendiquadrato(tutti, i, j, g), v), v < n && !ha(quadrato, v))
+            << n << " " << v;
+      }
+    }
+  }
+}
+
 TEST(Cubo, CompletaNessunCandidatoVuotaTutti) {
   Cubo c;
   const Griglia piena = {{1, 2, 3, 4}, {3, 4, 1, 2}, {2, 1, 4, 3}, {4, 3, 2, 1}};
