@@ -94,10 +94,28 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
   // through the log, its notes from here.
   std::vector<RigaDi<W>> note;
   const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
+  // Empties the cells placed by deduction from the k-th on.
+  const auto svuotadal = [&](std::size_t k) {
+    for (std::size_t m = k; m < piazzate.size(); ++m) {
+      svuotacella(g, cubo, piazzate[m].i, piazzate[m].j);
+      --classifica;
+    }
+    piazzate.resize(k);
+  };
+  // Back in the parent of a node that failed; false at the root.  The
+  // parent's guess is undone by its next one or by its own undo.
+  bool entra = true;
+  const auto risali = [&] {
+    if (percorso.empty())
+      return false;
+    --classifica;
+    --primozero;
+    entra = false;
+    return true;
+  };
 
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
-  bool entra = true;
   while (true) {
     if (entra) {
       ++lavoro.nodi;
@@ -115,6 +133,15 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       possibili = prendiriga(possibili, i, g);
       possibili = prendicolonna(possibili, j, g);
       possibili = prendiquadrato(possibili, i, j, g);
+      if (vuota(possibili)) {
+        // A dead end: no value to try.  Its deductions are undone here; its
+        // cube goes back with the parent's next value (through the log and
+        // the parent's notes), so it needs no give-back and no notes.
+        svuotadal(inizio);
+        if (!risali())
+          return false;
+        continue;
+      }
       const Riga restituiti = restituisci(cubo, g, eliminati);
       percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti});
       salvanote(cubo, note);
@@ -144,19 +171,11 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
     }
     // Every value failed: empty the guessed cell and the node's deductions.
     svuotacella(g, cubo, nodo.i, nodo.j);
-    for (std::size_t k = nodo.inizio; k < piazzate.size(); ++k) {
-      svuotacella(g, cubo, piazzate[k].i, piazzate[k].j);
-      --classifica;
-    }
-    piazzate.resize(nodo.inizio);
+    svuotadal(nodo.inizio);
     percorso.pop_back();
     note.resize(note.size() - misuranote(cubo));
-    if (percorso.empty())
+    if (!risali())
       return false;
-    // Back in the parent: its guess is undone by the next one or by its own undo.
-    --classifica;
-    --primozero;
-    entra = false;
   }
 }
 
