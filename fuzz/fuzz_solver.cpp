@@ -184,7 +184,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
   VERIFICA(risolto == atteso.risolto);
   VERIFICA(tabella == atteso.griglia);
-  VERIFICA(passi == atteso.passi);
+  // Step codes count only on a solution's path (a failed search writes no
+  // pages and may leave other codes behind).
+  VERIFICA(!risolto || passi == atteso.passi);
   VERIFICA(classifica == atteso.classifica);
   VERIFICA(lavoro.nodi == atteso.nodi);
   return 0;

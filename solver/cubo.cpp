@@ -49,6 +49,9 @@ template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &
   riempi(c.righecon, m, R{});
   riempi(c.colonnecon, m, R{});
   riempi(c.bloccocol, c.bande * m, R{});
+  riempi(c.valoririga, n, R{});
+  riempi(c.valoricolonna, n, R{});
+  riempi(c.valoriquadrato, c.bande * c.bande, R{});
   std::vector<R> vuote(n, R{}); // [i]: the empty cells of row i
   // One pass over the grid without a branch per cell.
   for (int i = 0; i < n; ++i) {

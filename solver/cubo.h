@@ -76,11 +76,13 @@ template <int W, int L = 0> struct CuboDi : Lati<L> {
   Tavola<R, L, L> colsole;     // [v]: the columns holding exactly one candidate of v+1
 
   // The record: where each value stands in the grid the cube follows.
-  Tavola<R, L, L> vuoteriga;                // [i]: columns of row i whose cell is empty
-  Tavola<R, L, L> vuotecolonna;             // [j]: rows of column j whose cell is empty
-  Tavola<R, L, L + 1> righecon, colonnecon; // [v], v in 0..n: rows / columns holding value v
-  Tavola<R, L, B *(L + 1)> bloccocol;       // [band*(n+1) + v]: columns covered by the boxes
-                                            // of that band holding value v
+  Tavola<R, L, L> vuoteriga;                 // [i]: columns of row i whose cell is empty
+  Tavola<R, L, L> vuotecolonna;              // [j]: rows of column j whose cell is empty
+  Tavola<R, L, L + 1> righecon, colonnecon;  // [v], v in 0..n: rows / columns holding value v
+  Tavola<R, L, B *(L + 1)> bloccocol;        // [band*(n+1) + v]: columns covered by the boxes
+                                             // of that band holding value v
+  Tavola<R, L, L> valoririga, valoricolonna; // [i], [j]: values in row i / column j (bit v-1: v)
+  Tavola<R, L, B * B> valoriquadrato;        // [band*bande + stack]: values in that box
 };
 using Cubo = CuboDi<2>; // fits any side
 
@@ -105,6 +107,10 @@ template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &
 // was built from.  Whoever then writes a cell of that grid tells the record:
 // segna when an empty cell gets value v (1..n), libera when a cell holding v
 // is emptied; the grid must hold no value twice in a row, column or box.
+template <int W, int L> inline int quadrato(const CuboDi<W, L> &c, int i, int j) {
+  return c.banda[i] * c.bande + c.banda[j];
+}
+
 template <int W, int L> inline void segna(CuboDi<W, L> &c, int i, int j, int v) {
   togli(c.vuoteriga[i], j);
   togli(c.vuotecolonna[j], i);
@@ -112,6 +118,12 @@ template <int W, int L> inline void segna(CuboDi<W, L> &c, int i, int j, int v) 
   metti(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
   blocco = blocco | c.bandacol[c.banda[j]];
+  // Bit v-1 of the value tables; v = 0 (an empty cell, from inizializza) adds nothing.
+  const int b = (v - 1) & 127;
+  const std::uint64_t bit = std::uint64_t{v != 0} << (b & 63);
+  parola(c.valoririga[i], b) |= bit;
+  parola(c.valoricolonna[j], b) |= bit;
+  parola(c.valoriquadrato[quadrato(c, i, j)], b) |= bit;
 }
 
 template <int W, int L> inline void libera(CuboDi<W, L> &c, int i, int j, int v) {
@@ -122,6 +134,29 @@ template <int W, int L> inline void libera(CuboDi<W, L> &c, int i, int j, int v)
   togli(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
   blocco = senza(blocco, c.bandacol[c.banda[j]]);
+  togli(c.valoririga[i], v - 1);
+  togli(c.valoricolonna[j], v - 1);
+  togli(c.valoriquadrato[quadrato(c, i, j)], v - 1);
+}
+
+// Moves (i, j) to the first empty cell at or after it in row-major order,
+// as the record has it; false when there is none.
+template <int W, int L> inline bool primavuotada(const CuboDi<W, L> &c, int &i, int &j) {
+  for (; i < c.n; ++i, j = 0) {
+    const int k = prossimo(c.vuoteriga[i], j);
+    if (k >= 0) {
+      j = k;
+      return true;
+    }
+  }
+  return false;
+}
+
+// True when the grid the record follows leaves no value for cell (i, j):
+// every value stands in its row, its column or its box.
+template <int W, int L> inline bool bloccata(const CuboDi<W, L> &c, int i, int j) {
+  return vuota(
+      senza(c.linee, c.valoririga[i] | c.valoricolonna[j] | c.valoriquadrato[quadrato(c, i, j)]));
 }
 
 // Empties cell (i, j) of grid g, which the cube follows: of the grid and of

@@ -81,8 +81,10 @@ bool primavuota(const Griglia &g, int n, int &i, int &j) {
 // the node's grid.  Each pass ends with every plane giving nothing; giving
 // back the eliminated candidates changes only the planes they belong to,
 // and a guess only the planes of the values the cell could take, so a
-// child's pass starts with just those planes to sweep.  Trying the next
-// value first takes the cube back to the node's grid through its log.
+// child's pass starts with just those planes to sweep (a pass that stops at
+// a dead end leaves its node at once, and the parent's notes replace what it
+// left).  Trying the next value first takes the cube back to the node's grid
+// through its log.
 template <int W, int L> bool cerca(Griglia &g, int i, int j) {
   const int n = static_cast<int>(g.size());
   CuboDi<W, L> cubo;
@@ -126,13 +128,18 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       else
         sporchi = percorso.back().sporchi;
       eliminati.clear();
-      univoci(n, cubo, g, piazzate, sporchi, eliminati);
-      if (!primavuota(g, n, i, j))
+      // Below the root (whose pass is reported whole) the pass stops at a
+      // dead end it can already see: no value to try either.
+      const bool fermo = univoci(n, cubo, g, piazzate, sporchi, eliminati, primozero != 0);
+      if (!fermo && !primavuota(g, n, i, j))
         return true;
-      Riga possibili = valori;
-      possibili = prendiriga(possibili, i, g);
-      possibili = prendicolonna(possibili, j, g);
-      possibili = prendiquadrato(possibili, i, j, g);
+      Riga possibili;
+      if (!fermo) {
+        possibili = valori;
+        possibili = prendiriga(possibili, i, g);
+        possibili = prendicolonna(possibili, j, g);
+        possibili = prendiquadrato(possibili, i, j, g);
+      }
       if (vuota(possibili)) {
         // A dead end: no value to try.  Its deductions are undone here; its
         // cube goes back with the parent's next value (through the log and

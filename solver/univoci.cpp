@@ -11,6 +11,9 @@ template <int W, int L> struct Passata {
   RigaDi<W> sporco;              // planes changed since a run of their visits that
                                  // changed nothing
   std::vector<Tolto> &eliminati; // candidates removed by eliminations, in order
+  bool guarda = false;           // watching (fi, fj), the grid's first empty cell, for a dead end
+  int fi = 0, fj = 0;
+  bool vicolo = false; // that cell has no value left: the pass stops (see univoci)
 };
 
 // What the box test and the line/box elimination make of a box of plane v.
@@ -57,6 +60,11 @@ template <int W, int L> void piazza(Passata<W, L> &p, int v, int i, int j, int t
   ++classifica;
   passi[i][j] = codicepasso(classifica, tipo);
   p.lista.push_back({i, j});
+  if (p.guarda) {
+    if (i == p.fi && j == p.fj)
+      p.guarda = primavuotada(p.c, p.fi, p.fj);
+    p.vicolo = p.guarda && bloccata(p.c, p.fi, p.fj);
+  }
 }
 
 // Logs what an elimination removed from the cube since the log had `da` entries.
@@ -143,6 +151,8 @@ template <int W, int L> bool passapiano(Passata<W, L> &p, int v) {
         continue;
       }
       cambiato = true;
+      if (p.vicolo)
+        return true;
       resto = dopo(candidati(i), j);
       unica = unico(candidati(i));
     }
@@ -153,10 +163,18 @@ template <int W, int L> bool passapiano(Passata<W, L> &p, int v) {
 } // namespace
 
 template <int W, int L>
-void univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
-             std::vector<Tolto> &eliminati) {
+bool univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
+             std::vector<Tolto> &eliminati, bool fermati) {
   const std::size_t inizio = lista.size();
   Passata<W, L> p{c, g, lista, {}, eliminati};
+  // Cells are only filled during a pass, and a cell left without a value is
+  // never filled: once the first empty cell has none, it is still the first
+  // empty cell, without a value, when the pass ends.
+  if (fermati) {
+    p.guarda = primavuotada(c, p.fi, p.fj);
+    if (p.guarda && bloccata(c, p.fi, p.fj))
+      return true;
+  }
   for (int v = primo(sporchi); v >= 0 && v < n; v = prossimo(sporchi, v + 1))
     metti(p.sporco, v);
   // A plane's visits read only that plane, so a plane untouched since a run
@@ -167,6 +185,8 @@ void univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, cons
     for (int v = primo(p.sporco); v >= 0; v = prossimo(p.sporco, v + 1)) {
       togli(p.sporco, v);
       if (passapiano(p, v)) {
+        if (p.vicolo)
+          return true;
         giro = true;
         metti(p.sporco, v);
       }
@@ -180,17 +200,18 @@ void univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, cons
     s += ecogriglia(g);
     console(s);
   }
+  return false;
 }
 
 // Lines of one word up to side 64, two above; the common sides with their
 // geometry fixed at compile time.
-template void univoci(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
-                      std::vector<Tolto> &);
-template void univoci(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,
-                      std::vector<Tolto> &);
-template void univoci(int, CuboDi<1, 9> &, Griglia &, std::vector<Cella> &, const Riga &,
-                      std::vector<Tolto> &);
-template void univoci(int, CuboDi<1, 16> &, Griglia &, std::vector<Cella> &, const Riga &,
-                      std::vector<Tolto> &);
-template void univoci(int, CuboDi<1, 25> &, Griglia &, std::vector<Cella> &, const Riga &,
-                      std::vector<Tolto> &);
+template bool univoci(int, CuboDi<1> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &, bool);
+template bool univoci(int, CuboDi<2> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &, bool);
+template bool univoci(int, CuboDi<1, 9> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &, bool);
+template bool univoci(int, CuboDi<1, 16> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &, bool);
+template bool univoci(int, CuboDi<1, 25> &, Griglia &, std::vector<Cella> &, const Riga &,
+                      std::vector<Tolto> &, bool);

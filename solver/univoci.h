@@ -23,6 +23,14 @@ struct Cella {
 // box of every plane found to give nothing; the candidates removed by the
 // line/box eliminations are also appended to eliminati.  At depth 0
 // (primozero == 0) the count and the updated grid are printed.
+//
+// With fermati, the pass may instead stop as soon as the first empty cell of
+// g is left without a value (every value stands in its row, its column or
+// its box): the cell would still be the first empty one, without a value,
+// at the end.  It then returns true, with its placements so far made and
+// logged as above but c's box verdicts and single columns left as they
+// are; a caller that gives up the node has no use for the rest.  Returns
+// false after a whole pass.
 template <int W, int L>
-void univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
-             std::vector<Tolto> &eliminati);
+bool univoci(int n, CuboDi<W, L> &c, Griglia &g, std::vector<Cella> &lista, const Riga &sporchi,
+             std::vector<Tolto> &eliminati, bool fermati = false);

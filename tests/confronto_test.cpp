@@ -55,9 +55,12 @@ void confronta(const Griglia &puzzle, const std::string &nome) {
   EXPECT_EQ(mio.nodi, atteso.nodi);
   EXPECT_EQ(mio.classifica, atteso.classifica);
   EXPECT_EQ(mio.griglia, atteso.griglia);
-  EXPECT_EQ(mio.passi, atteso.passi);
   EXPECT_EQ(mio.trascrizione, atteso.trascrizione);
   if (mio.risolto) {
+    // Step codes are read only from a solution's path (no pages without
+    // one): a search that fails may leave other codes behind from its dead
+    // ends.
+    EXPECT_EQ(mio.passi, atteso.passi);
     std::string motivo;
     EXPECT_TRUE(verifica::verificasoluzione(puzzle, mio.griglia, &motivo)) << motivo;
     EXPECT_TRUE(verifica::verificapercorso(puzzle, mio.griglia, mio.passi, mio.classifica, &motivo))
@@ -116,6 +119,14 @@ template <class C> bool stessocubo(const C &a, const C &b) {
     for (int k = 0; k < a.n; ++k)
       if (!uguale(riga(a, v, k), riga(b, v, k)) || !uguale(colonna(a, v, k), colonna(b, v, k)))
         return false;
+  // The values standing in each row, column and box.
+  for (int k = 0; k < a.n; ++k)
+    if (!uguale(a.valoririga[k], b.valoririga[k]) ||
+        !uguale(a.valoricolonna[k], b.valoricolonna[k]))
+      return false;
+  for (int k = 0; k < a.bande * a.bande; ++k)
+    if (!uguale(a.valoriquadrato[k], b.valoriquadrato[k]))
+      return false;
   for (int i = 0; i < a.n; ++i)
     for (int j = 0; j < a.n; ++j)
       if (ha(a.vuoteriga[i], j) != ha(b.vuoteriga[i], j) ||

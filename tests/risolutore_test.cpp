@@ -229,6 +229,26 @@ TEST(Deduzione, EliminazioneRigaQuadratoSenzaPiazzare) {
   coerente(c);
 }
 
+// Asked to, a pass gives up at once when the first empty cell has no value
+// left; otherwise it makes its placements as ever.  (0, 2) has 1 and 2 in
+// its row, 3 and 4 in its column.
+TEST(Deduzione, SiFermaSeLaPrimaCellaVuotaNonHaValori) {
+  const Griglia g = {{1, 2, 0, 0}, {0, 0, 0, 0}, {0, 0, 3, 0}, {0, 0, 4, 0}};
+  for (const bool fermati : {true, false}) {
+    prepara(g);
+    Cubo c;
+    inizializza(4, tabella, c);
+    EXPECT_TRUE(bloccata(c, 0, 2));
+    EXPECT_FALSE(bloccata(c, 0, 3));
+    std::vector<Cella> lista;
+    std::vector<Tolto> eliminati;
+    EXPECT_EQ(univoci(4, c, tabella, lista, intervallo(0, 4), eliminati, fermati), fermati);
+    EXPECT_EQ(lista.empty(), fermati);
+    EXPECT_EQ(tabella == g, fermati);
+    EXPECT_EQ(classifica, static_cast<int>(lista.size()));
+  }
+}
+
 TEST(Ricerca, QuattroPerQuattroTrediciPassi) {
   Griglia g = vuota(4);
   g[0] = {1, 2, 3, 0};
