@@ -103,14 +103,15 @@ template <int W, int L> inline bool candidato(const CuboDi<W, L> &c, int v, int 
 // empty and v+1 stands neither in row i, nor in column j, nor in its box.
 template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &c);
 
-// The cube also keeps a record of where each value stands in the grid it
-// was built from.  Whoever then writes a cell of that grid tells the record:
-// segna when an empty cell gets value v (1..n), libera when a cell holding v
-// is emptied; the grid must hold no value twice in a row, column or box.
+// The box of cell (i, j), numbered band by band.
 template <int W, int L> inline int quadrato(const CuboDi<W, L> &c, int i, int j) {
   return c.banda[i] * c.bande + c.banda[j];
 }
 
+// The cube also keeps a record of where each value stands in the grid it
+// was built from.  Whoever then writes a cell of that grid tells the record:
+// segna when an empty cell gets value v (1..n), libera when a cell holding v
+// is emptied; the grid must hold no value twice in a row, column or box.
 template <int W, int L> inline void segna(CuboDi<W, L> &c, int i, int j, int v) {
   togli(c.vuoteriga[i], j);
   togli(c.vuotecolonna[j], i);
