@@ -66,6 +66,14 @@ template <int W> inline void poni(RigaDi<W> &r, int k, bool b) {
   p = (p & ~(std::uint64_t{1} << (k & 63))) | (std::uint64_t{b} << (k & 63));
 }
 
+// Adds value v to a set of values kept as bit v-1 (v up to 64 * W); v = 0,
+// an empty cell, adds nothing.  No branch: whether a cell is filled is
+// seldom predictable.
+template <int W> inline void aggiungivalore(RigaDi<W> &r, int v) {
+  const int b = (v - 1) & (64 * W - 1);
+  parola(r, b) |= std::uint64_t{v != 0} << (b & 63);
+}
+
 template <int W> inline RigaDi<W> operator&(const RigaDi<W> &a, const RigaDi<W> &b) {
   RigaDi<W> r;
   for (int k = 0; k < W; ++k)

@@ -119,12 +119,10 @@ template <int W, int L> inline void segna(CuboDi<W, L> &c, int i, int j, int v) 
   metti(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
   blocco = blocco | c.bandacol[c.banda[j]];
-  // Bit v-1 of the value tables; v = 0 (an empty cell, from inizializza) adds nothing.
-  const int b = (v - 1) & 127;
-  const std::uint64_t bit = std::uint64_t{v != 0} << (b & 63);
-  parola(c.valoririga[i], b) |= bit;
-  parola(c.valoricolonna[j], b) |= bit;
-  parola(c.valoriquadrato[quadrato(c, i, j)], b) |= bit;
+  // v = 0 (an empty cell, from inizializza) adds nothing.
+  aggiungivalore(c.valoririga[i], v);
+  aggiungivalore(c.valoricolonna[j], v);
+  aggiungivalore(c.valoriquadrato[quadrato(c, i, j)], v);
 }
 
 template <int W, int L> inline void libera(CuboDi<W, L> &c, int i, int j, int v) {

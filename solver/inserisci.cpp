@@ -1,6 +1,5 @@
 #include "solver/inserisci.h"
 
-#include <cstdint>
 #include <vector>
 
 #include "solver/cubo.h"
@@ -8,51 +7,28 @@
 
 Lavoro lavoro;
 
-namespace {
-
-// The values held by some cells, gathered without a branch per cell (whether
-// a cell is filled is seldom predictable).
-class Presenti {
-  std::uint64_t basso = 0, alto = 0; // bit v (of 128): value v seen; bit 0, an empty cell
-
-public:
-  void aggiungi(int v) {
-    const std::uint64_t b = std::uint64_t{1} << (v & 63);
-    basso |= v < 64 ? b : 0;
-    alto |= v < 64 ? 0 : b;
-  }
-  // possibili without the values seen (value v is bit v-1 there).
-  Riga togliada(const Riga &possibili) const {
-    Riga visti;
-    visti.w[0] = (basso >> 1) | (alto << 63);
-    visti.w[1] = alto >> 1;
-    return senza(possibili, visti);
-  }
-};
-
-} // namespace
-
+// Each filter gathers the values its unit holds, then drops them at once.
 Riga prendiriga(Riga possibili, int i, const Griglia &g) {
-  Presenti p;
+  Riga presenti;
   for (int v : g[i])
-    p.aggiungi(v);
-  return p.togliada(possibili);
+    aggiungivalore(presenti, v);
+  return senza(possibili, presenti);
 }
 
 Riga prendicolonna(Riga possibili, int j, const Griglia &g) {
-  Presenti p;
+  Riga presenti;
   for (const auto &riga : g)
-    p.aggiungi(riga[j]);
-  return p.togliada(possibili);
+    aggiungivalore(presenti, riga[j]);
+  return senza(possibili, presenti);
 }
 
 Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
   const Limiti l = limiti(i, j, latoquadrato(static_cast<int>(g.size())));
-  Presenti p;
+  Riga presenti;
   for (int r = l.minriga; r < l.maxriga; ++r)
     for (int k = l.mincol; k < l.maxcol; ++k)
-      p.aggiungi(g[r][k]);
-  return p.togliada(possibili);
+      aggiungivalore(presenti, g[r][k]);
+  return senza(possibili, presenti);
 }
 
 namespace {
