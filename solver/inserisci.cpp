@@ -42,15 +42,6 @@ struct Nodo {
   Riga sporchi;       // planes a child's deduction pass has to sweep
 };
 
-// First empty cell at or after (i, j) in row-major order; false if none.
-bool primavuota(const Griglia &g, int n, int &i, int &j) {
-  for (; i < n; ++i, j = 0)
-    for (; j < n; ++j)
-      if (g[i][j] == 0)
-        return true;
-  return false;
-}
-
 // The search with lines of W words.
 //
 // The cube follows the path: on entering a node it is the cube built from
@@ -107,7 +98,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       // Below the root (whose pass is reported whole) the pass stops at a
       // dead end it can already see: no value to try either.
       const bool fermo = univoci(n, cubo, g, piazzate, sporchi, eliminati, primozero != 0);
-      if (!fermo && !primavuota(g, n, i, j))
+      if (!fermo && !primavuotada(cubo, i, j))
         return true;
       Riga possibili;
       if (!fermo) {
