@@ -1,16 +1,35 @@
-// Buffered writing of a page: text is gathered in a large buffer and handed
-// to the file in big blocks; any failure is remembered until the close.
+// Buffered writing of a page. The page is a list of pieces written in big
+// blocks: text copied into the page's own buffer (scrivi), or text the page
+// only points at (riferisci), which must stay as it is until the next write;
+// a caller about to drop or change such a text hands it over instead
+// (custodisci). Any failure is remembered until the close.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct Pagina {
+  // A piece of the page: lunghezza bytes at dati, or, when dati is null,
+  // at offset inizio of buffer (which may move while it grows).
+  struct Pezzo {
+    const char *dati;
+    std::size_t inizio, lunghezza;
+  };
+#if defined(_WIN32)
   std::FILE *file = nullptr;
+#else
+  int file = -1;
+#endif
   std::string nome;
-  std::string buffer;
-  bool guasta = false; // a write failed
+  std::string buffer;                                  // copied text since the last write
+  std::vector<Pezzo> pezzi;                            // what the next write writes, in order
+  std::vector<std::unique_ptr<std::string>> custoditi; // texts kept alive until then
+  std::size_t inattesa = 0;                            // bytes in pezzi
+  bool guasta = false;                                 // a write failed
 };
 
 // Opens the page for writing in text mode; on failure prints
@@ -18,17 +37,44 @@ struct Pagina {
 bool apripagina(Pagina &p, const std::string &nome);
 
 inline void scrivi(Pagina &p, std::string_view testo);
+inline void riferisci(Pagina &p, std::string_view testo);
+
+// Keeps a text the pending pieces may point at until they are written.
+void custodisci(Pagina &p, std::unique_ptr<std::string> testo);
 
 // Flushes and closes; on any failure since the opening prints
 // "Errore nella scrittura del file NAME\n" and returns false.
 bool chiudipagina(Pagina &p);
 
+// Writes the pending pieces; empties the buffer and drops the kept texts.
 void svuota(Pagina &p);
 
 inline constexpr std::size_t BLOCCO = std::size_t{1} << 20; // bytes gathered before a write
+inline constexpr std::size_t PEZZI = 1024; // pieces gathered before a write (one system call)
+
+inline void accoda(Pagina &p, const char *dati, std::size_t inizio, std::size_t lunghezza) {
+  p.pezzi.push_back({dati, inizio, lunghezza});
+  p.inattesa += lunghezza;
+  if (p.inattesa >= BLOCCO || p.pezzi.size() >= PEZZI)
+    svuota(p);
+}
 
 inline void scrivi(Pagina &p, std::string_view testo) {
+  const std::size_t inizio = p.buffer.size();
   p.buffer.append(testo);
-  if (p.buffer.size() >= BLOCCO)
-    svuota(p);
+  // Copied text right after copied text extends the same piece.
+  if (!p.pezzi.empty() && p.pezzi.back().dati == nullptr &&
+      p.pezzi.back().inizio + p.pezzi.back().lunghezza == inizio) {
+    p.pezzi.back().lunghezza += testo.size();
+    p.inattesa += testo.size();
+    if (p.inattesa >= BLOCCO)
+      svuota(p);
+  } else {
+    accoda(p, nullptr, inizio, testo.size());
+  }
+}
+
+inline void riferisci(Pagina &p, std::string_view testo) {
+  if (!testo.empty())
+    accoda(p, testo.data(), 0, testo.size());
 }
