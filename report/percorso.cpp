@@ -1,6 +1,10 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <memory>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report/intestazione.h"
@@ -23,47 +27,91 @@ const char *const MOTIVI[] = {
     "(Numero determinato univocamente - Unico possibile del quadrato)",
 };
 
-// Cell texts of the step boards, by value (0 = empty) and shading.
+// Cell texts of the step boards, by value (0 = empty) and shading, and of
+// the red cell a step has just filled.
 struct Caselle {
-  std::vector<std::string> piane, ombrate;
-  explicit Caselle(int n) : piane(n + 1), ombrate(n + 1) {
+  std::vector<std::string> piane, ombrate, rosse;
+  explicit Caselle(int n) : piane(n + 1), ombrate(n + 1), rosse(n + 1) {
     piane[0] = "<td>&nbsp;</td>\n";
     ombrate[0] = "<td bgcolor=white>&nbsp;</td>\n";
     for (int v = 1; v <= n; ++v) {
       piane[v] = "<td>" + numero(v) + "</td>\n";
       ombrate[v] = "<td bgcolor=white>" + numero(v) + "</td>\n";
+      rosse[v] = "<td bgcolor=red>" + numero(v) + "</td>\n";
     }
   }
 };
 
-// One board row as it stands, with no red cell, and where each cell's text
-// starts in it (n + 1 offsets), so the red cell can be spliced in on writing.
-struct RigaTavola {
-  std::string testo;
-  std::vector<std::size_t> inizi;
+// The step board as it stands, with no red cell, in bands of consecutive
+// rows, each band one text: the page points at the bands instead of copying
+// them, and a step gives the band of the cell it fills a new text, handing
+// the old one to the page. A band holds perbanda rows (the last one may
+// hold fewer), about BANDA bytes while the board is empty.
+constexpr std::size_t BANDA = 8192;
+
+struct Tavola {
+  std::vector<std::unique_ptr<std::string>> bande;
+  std::vector<std::size_t> inizio;             // where row i starts in its band
+  std::vector<std::vector<std::size_t>> celle; // where each cell of row i starts in
+                                               // the row, then where "</tr>" does
+  int perbanda = 1;
 };
 
-void componi(RigaTavola &r, const std::vector<int> &valori, const char *ombra, const Caselle &t) {
-  const std::size_t n = valori.size();
-  r.testo.clear();
-  r.inizi.resize(n + 1);
-  r.testo += "<tr>\n\n";
-  for (std::size_t j = 0; j < n; ++j) {
-    r.inizi[j] = r.testo.size();
-    r.testo += ombra[j] ? t.ombrate[valori[j]] : t.piane[valori[j]];
+void preparatavola(Tavola &t, const Griglia &b, const std::vector<char> &ombra, const Caselle &c) {
+  const int n = static_cast<int>(b.size());
+  t.inizio.assign(n, 0);
+  t.celle.assign(n, std::vector<std::size_t>(n + 1));
+  std::vector<std::string> righe(n);
+  for (int i = 0; i < n; ++i) {
+    std::string &r = righe[i];
+    r += "<tr>\n\n";
+    for (int j = 0; j < n; ++j) {
+      t.celle[i][j] = r.size();
+      r += ombra[static_cast<std::size_t>(i) * n + j] ? c.ombrate[b[i][j]] : c.piane[b[i][j]];
+    }
+    t.celle[i][n] = r.size();
+    r += "</tr>\n\n";
   }
-  r.inizi[n] = r.testo.size();
-  r.testo += "</tr>\n\n";
+  t.perbanda = static_cast<int>(std::clamp<std::size_t>(BANDA / righe[0].size(), 1, n));
+  t.bande.clear();
+  for (int i = 0; i < n; ++i) {
+    if (i % t.perbanda == 0)
+      t.bande.push_back(std::make_unique<std::string>());
+    t.inizio[i] = t.bande.back()->size();
+    *t.bande.back() += righe[i];
+  }
 }
 
-// Writes the row with the cell at column rossa as the new, red one.
-void scrivirossa(Pagina &p, const RigaTavola &r, int rossa, int valore) {
-  const std::string_view testo = r.testo;
-  scrivi(p, testo.substr(0, r.inizi[rossa]));
-  scrivi(p, "<td bgcolor=red>");
-  scrivi(p, numero(valore));
-  scrivi(p, "</td>\n");
-  scrivi(p, testo.substr(r.inizi[rossa + 1]));
+// Cell (i, j) of the board now reads testo.
+void cambiacella(Pagina &p, Tavola &t, int i, int j, std::string_view testo) {
+  const int banda = i / t.perbanda;
+  const std::string_view vecchio = *t.bande[banda];
+  const std::size_t da = t.inizio[i] + t.celle[i][j], a = t.inizio[i] + t.celle[i][j + 1];
+  auto nuovo = std::make_unique<std::string>();
+  nuovo->reserve(vecchio.size() - (a - da) + testo.size());
+  nuovo->append(vecchio.substr(0, da)).append(testo).append(vecchio.substr(a));
+  // What follows the cell in its band moves by the change of length.
+  const std::size_t prima = a - da;
+  for (std::size_t &k : std::span(t.celle[i]).subspan(j + 1))
+    k = k - prima + testo.size();
+  const int n = static_cast<int>(t.inizio.size());
+  for (int r = i + 1; r < std::min(n, (banda + 1) * t.perbanda); ++r)
+    t.inizio[r] = t.inizio[r] - prima + testo.size();
+  custodisci(p, std::exchange(t.bande[banda], std::move(nuovo)));
+}
+
+// Writes the board with the cell (i, j) as the new, red one.
+void scrivitavola(Pagina &p, const Tavola &t, int i, int j, std::string_view rossa) {
+  for (int b = 0; b < static_cast<int>(t.bande.size()); ++b) {
+    const std::string_view testo = *t.bande[b];
+    if (b != i / t.perbanda) {
+      riferisci(p, testo);
+      continue;
+    }
+    riferisci(p, testo.substr(0, t.inizio[i] + t.celle[i][j]));
+    scrivi(p, rossa);
+    riferisci(p, testo.substr(t.inizio[i] + t.celle[i][j + 1]));
+  }
 }
 
 void tabellainiziale(Pagina &p, const Griglia &b, const std::vector<char> &ombra) {
@@ -117,9 +165,8 @@ bool stampapercorso(const Griglia &g, const Griglia &passi) {
   tabellainiziale(p, tabellaold, ombra);
 
   const Caselle caselle(n);
-  std::vector<RigaTavola> righe(n);
-  for (int i = 0; i < n; ++i)
-    componi(righe[i], tabellaold[i], &ombra[static_cast<std::size_t>(i) * n], caselle);
+  Tavola tavola;
+  preparatavola(tavola, tabellaold, ombra, caselle);
 
   const std::vector<Passo> dove = indicepassi(passi, classifica);
   char linea[256];
@@ -135,14 +182,11 @@ bool stampapercorso(const Griglia &g, const Griglia &passi) {
                       s, ps.i + 1, ps.j + 1, valore, MOTIVI[ps.tipo]);
     scrivi(p, std::string_view(linea, static_cast<std::size_t>(len)));
     tabellaold[ps.i][ps.j] = valore;
-    componi(righe[ps.i], tabellaold[ps.i], &ombra[static_cast<std::size_t>(ps.i) * n], caselle);
+    const bool ombrata = ombra[static_cast<std::size_t>(ps.i) * n + ps.j];
+    cambiacella(p, tavola, ps.i, ps.j, ombrata ? caselle.ombrate[valore] : caselle.piane[valore]);
 
     scrivi(p, "<TABLE border=1 cellpadding=5 align=center>\n\n");
-    for (int i = 0; i < n; ++i)
-      if (i == ps.i)
-        scrivirossa(p, righe[i], ps.j, valore);
-      else
-        scrivi(p, righe[i].testo);
+    scrivitavola(p, tavola, ps.i, ps.j, caselle.rosse[valore]);
     scrivi(p, "</table><br>\n\n");
   }
   scrivi(p, "</p>\n");

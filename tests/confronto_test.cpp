@@ -225,6 +225,8 @@ TEST(Confronto, ProgrammaEPagine) {
   casi.push_back(generatore::generapuzzle(generatore::generasoluzione(25, 5), 300, 5));
   casi.push_back(generatore::generapuzzle(generatore::generasoluzione(6, 3), 20, 3));
   casi.push_back(generatore::generapuzzle(generatore::generasoluzione(12, 3), 70, 3));
+  // The step board of a 49 x 49 grid spans several bands of rows.
+  casi.push_back(generatore::generapuzzle(generatore::generasoluzione(49, 7), 150, 7));
   for (const auto &puzzle : casi) {
     SCOPED_TRACE(generatore::testopuzzle(puzzle));
     const riferimento::Esito atteso = riferimento::risolvi(puzzle);
