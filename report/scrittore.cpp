@@ -45,7 +45,8 @@ bool apri(Pagina &p) {
 }
 
 // The pieces in as few system calls as the system takes; a short write goes
-// on from where it stopped.
+// on from where it stopped. No piece is empty, so a call that writes
+// nothing has failed.
 bool scrivipezzi(Pagina &p) {
   std::vector<iovec> v(p.pezzi.size());
   for (std::size_t k = 0; k < v.size(); ++k) {
@@ -58,11 +59,10 @@ bool scrivipezzi(Pagina &p) {
   while (k < v.size()) {
     const int quanti = static_cast<int>(std::min<std::size_t>(v.size() - k, PEZZI));
     const ssize_t scritti = ::writev(p.file, &v[k], quanti);
-    if (scritti < 0) {
-      if (errno == EINTR)
-        continue;
+    if (scritti < 0 && errno == EINTR)
+      continue;
+    if (scritti <= 0)
       return false;
-    }
     auto resto = static_cast<std::size_t>(scritti);
     while (k < v.size() && resto >= v[k].iov_len)
       resto -= v[k++].iov_len;

@@ -50,7 +50,9 @@ bool chiudipagina(Pagina &p);
 void svuota(Pagina &p);
 
 inline constexpr std::size_t BLOCCO = std::size_t{1} << 20; // bytes gathered before a write
-inline constexpr std::size_t PEZZI = 1024; // pieces gathered before a write (one system call)
+// Pieces gathered before a write: as many as one writev takes (IOV_MAX on
+// Linux and macOS).
+inline constexpr std::size_t PEZZI = 1024;
 
 inline void accoda(Pagina &p, const char *dati, std::size_t inizio, std::size_t lunghezza) {
   p.pezzi.push_back({dati, inizio, lunghezza});
@@ -60,6 +62,8 @@ inline void accoda(Pagina &p, const char *dati, std::size_t inizio, std::size_t 
 }
 
 inline void scrivi(Pagina &p, std::string_view testo) {
+  if (testo.empty())
+    return;
   const std::size_t inizio = p.buffer.size();
   p.buffer.append(testo);
   // Copied text right after copied text extends the same piece.
