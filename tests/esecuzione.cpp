@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #if defined(_WIN32)
@@ -27,18 +25,6 @@ extern char **environ;
 #endif
 
 namespace fs = std::filesystem;
-
-std::string leggitutto(const std::string &percorso) {
-  std::ifstream f(percorso, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void scrivitutto(const std::string &percorso, const std::string &testo) {
-  std::ofstream f(percorso, std::ios::binary);
-  f << testo;
-}
 
 std::string senzatempo(std::string pagina) {
   const std::string inizio = "Tempo della CPU impiegato: ";

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "filetesto.h"
+
 struct Corsa {
   int stato = -1;                   // exit status (-1 if it did not exit normally)
   std::string errori;               // everything written on standard error
@@ -28,9 +30,6 @@ struct Corsa {
 Corsa esegui(const std::optional<std::string> &puzzle,
              const std::vector<std::string> &argomenti = {"-i", "in.txt"},
              const std::function<void(const std::string &cartella)> &prepara = {});
-
-std::string leggitutto(const std::string &percorso);
-void scrivitutto(const std::string &percorso, const std::string &testo);
 
 // The time line of out.html holds a measured value: blank it for comparison.
 std::string senzatempo(std::string pagina);

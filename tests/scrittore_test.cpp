@@ -10,20 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "filetesto.h"
 #include "report/scrittore.h"
 
 namespace {
-
-std::string leggi(const std::filesystem::path &f) {
-  std::string testo(std::filesystem::file_size(f), '\0');
-  std::FILE *file = std::fopen(f.string().c_str(), "rb");
-  EXPECT_NE(file, nullptr);
-  if (file != nullptr) {
-    EXPECT_EQ(std::fread(testo.data(), 1, testo.size(), file), testo.size());
-    std::fclose(file);
-  }
-  return testo;
-}
 
 TEST(Scrittore, PezziCopiatiERiferitiInOrdine) {
   // A name of this run's own: other builds' suites may run at the same time.
@@ -64,7 +54,7 @@ TEST(Scrittore, PezziCopiatiERiferitiInOrdine) {
     }
   }
   ASSERT_TRUE(chiudipagina(p));
-  EXPECT_TRUE(leggi(nome) == atteso) << "the page differs from what was handed";
+  EXPECT_TRUE(leggitutto(nome.string()) == atteso) << "the page differs from what was handed";
   std::filesystem::remove(nome);
 }
 
