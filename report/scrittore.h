@@ -66,9 +66,9 @@ inline void scrivi(Pagina &p, std::string_view testo) {
     return;
   const std::size_t inizio = p.buffer.size();
   p.buffer.append(testo);
-  // Copied text right after copied text extends the same piece.
-  if (!p.pezzi.empty() && p.pezzi.back().dati == nullptr &&
-      p.pezzi.back().inizio + p.pezzi.back().lunghezza == inizio) {
+  // Copied text right after copied text extends the same piece (a copied
+  // last piece ends where the buffer did).
+  if (!p.pezzi.empty() && p.pezzi.back().dati == nullptr) {
     p.pezzi.back().lunghezza += testo.size();
     p.inattesa += testo.size();
     if (p.inattesa >= BLOCCO)
