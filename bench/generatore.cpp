@@ -2,7 +2,9 @@
 #include "generatore.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 namespace generatore {
@@ -104,10 +106,7 @@ int valoresimbolo(char ch) {
 }
 
 std::vector<std::string> righe(const std::string &percorso) {
-  std::ifstream in(percorso);
-  if (!in) {
-    throw std::runtime_error("cannot open " + percorso);
-  }
+  std::istringstream in(leggitutto(percorso));
   std::vector<std::string> out;
   std::string riga;
   while (std::getline(in, riga)) {
@@ -218,6 +217,24 @@ Griglia generapuzzle(const Griglia &soluzione, int vuote, std::uint32_t seme) {
   return g;
 }
 
+std::string leggitutto(const std::string &percorso) {
+  std::ifstream f(percorso, std::ios::binary);
+  if (!f) {
+    throw std::runtime_error("cannot open " + percorso);
+  }
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void scrivitutto(const std::string &percorso, const std::string &testo) {
+  std::ofstream f(percorso, std::ios::binary);
+  f << testo;
+  if (!f.flush()) {
+    throw std::runtime_error("cannot write " + percorso);
+  }
+}
+
 std::string testopuzzle(const Griglia &g) {
   std::string out;
   for (const auto &riga : g) {
@@ -230,6 +247,16 @@ std::string testopuzzle(const Griglia &g) {
     out += '\n';
   }
   return out;
+}
+
+Griglia grigliadatesto(const std::string &testo) {
+  std::istringstream righe(testo);
+  Griglia g;
+  for (std::string riga; std::getline(righe, riga);) {
+    std::istringstream valori(riga);
+    g.emplace_back(std::istream_iterator<int>(valori), std::istream_iterator<int>());
+  }
+  return g;
 }
 
 Griglia grigliadasimboli(const std::string &simboli) {

@@ -1,4 +1,5 @@
-// Seeded puzzle generator and readers of the public puzzle collections, for tests.
+// Seeded puzzle generator, readers of the public puzzle collections and whole-file
+// reading and writing, for the tests, the fuzz targets and the benchmark.
 // The generator uses std::mt19937 (whose output the standard fixes) with its own range mapping
 // and shuffle, so a seed gives the same grid on every platform and standard library.
 #ifndef TESTS_SUPPORT_GENERATORE_H
@@ -25,6 +26,13 @@ Griglia generapuzzle(const Griglia &soluzione, int vuote, std::uint32_t seme);
 // Puzzle file text: one line per row, values separated by one space, 0 for an empty cell,
 // every line ended by "\n".
 std::string testopuzzle(const Griglia &g);
+// The grid of a puzzle file in that form (no check of any kind).
+Griglia grigliadatesto(const std::string &testo);
+
+// A whole file as bytes; throws std::runtime_error when it cannot be opened.
+std::string leggitutto(const std::string &percorso);
+// Writes testo as the whole file; throws std::runtime_error when that fails.
+void scrivitutto(const std::string &percorso, const std::string &testo);
 
 // Reads a public collection: lines of N*N cell symbols ('.' or '0' empty, 1-9, then A = 10,
 // B = 11, ...), optionally followed by ":..." (only the puzzle part is taken) and/or a TAB and

@@ -9,12 +9,9 @@
 
 #include "app/lettore.h"
 #include "app/stato.h"
-#include "controlli.h"
+#include "verifica.h"
 
 namespace {
-
-using controlli::coerente;
-using controlli::radice;
 
 // The lines of testo without their line ends ("\n", or "\r\n"); a last
 // line without "\n" is kept whole.
@@ -69,8 +66,7 @@ void verificaaccettato(const std::string &testo, const Griglia &g) {
   // A side the search can take, and givens that do not clash.
   const int n = static_cast<int>(g.size());
   VERIFICA(n >= 1 && n <= LATO_MASSIMO);
-  VERIFICA(n % radice(n) == 0);
-  VERIFICA(coerente(g, n));
+  VERIFICA(verifica::griglia(g, g, false).empty());
 
   // The same grid by a plain reading: the first line fixes N, line k is row
   // k - 1, short and missing rows are empty, later lines are empty.

@@ -6,158 +6,49 @@
 // Input: the first byte picks the side (1, 4 or 9); each following pair
 // (cell, choice) fills the empty cell `cell mod N*N` with one of the values
 // its row, column and box still allow, or with nothing when there is none.
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "app/stato.h"
-#include "controlli.h"
 #include "riferimento.h"
 #include "solver/inserisci.h"
+#include "verifica.h"
 
 namespace {
-
-using controlli::coerente;
-using controlli::radice;
 
 // Sparse 9 x 9 puzzles can take the search millions of nodes, which would
 // stall the fuzzer; the empty grid and grids with this many givens stay fast.
 constexpr int MINIMO_DATI_NOVE = 28;
 
 // Values that (i, j) can take next to the givens of g, in increasing order.
-std::vector<int> ammessi(const Griglia &g, int i, int j) {
-  const int n = static_cast<int>(g.size());
-  const int q = radice(n);
-  std::vector<bool> preso(n + 1, false);
-  for (int k = 0; k < n; ++k)
-    preso[g[i][k]] = preso[g[k][j]] = true;
-  for (int r = i / q * q; r < i / q * q + q; ++r)
-    for (int c = j / q * q; c < j / q * q + q; ++c)
-      preso[g[r][c]] = true;
+std::vector<int> ammessi(Griglia &g, int i, int j) {
   std::vector<int> v;
-  for (int x = 1; x <= n; ++x)
-    if (!preso[x])
+  for (int x = 1; x <= static_cast<int>(g.size()); ++x) {
+    g[i][j] = x;
+    if (verifica::griglia(g, g, false).empty())
       v.push_back(x);
+  }
+  g[i][j] = 0;
   return v;
 }
 
-// Fills g with the puzzle of the bytes (see the top); returns how many
-// givens it holds. dim is at least 1.
-int componi(const std::uint8_t *dati, std::size_t dim, Griglia &g) {
-  static constexpr int lati[] = {1, 4, 9};
-  const int n = lati[dati[0] % 3];
-  g.assign(n, std::vector<int>(n, 0));
-  int messi = 0;
-  for (std::size_t p = 1; p + 1 < dim; p += 2) {
-    const int cella = dati[p] % (n * n);
-    const int i = cella / n, j = cella % n;
-    if (g[i][j] != 0)
-      continue;
-    const std::vector<int> v = ammessi(g, i, j);
-    if (v.empty())
-      continue;
-    g[i][j] = v[dati[p + 1] % v.size()];
-    ++messi;
+// Whether g can be completed: plain backtracking over the cells in order,
+// each value judged by the independent checker.
+bool completabile(Griglia &g, std::size_t cella) {
+  const std::size_t n = g.size();
+  if (cella == n * n)
+    return true;
+  int &x = g[cella / n][cella % n];
+  if (x != 0)
+    return completabile(g, cella + 1);
+  for (const int v : ammessi(g, static_cast<int>(cella / n), static_cast<int>(cella % n))) {
+    x = v;
+    if (completabile(g, cella + 1))
+      return x = 0, true;
   }
-  return messi;
-}
-
-// Whether g can be completed: backtracking on the empty cell with the fewest
-// values, on bit masks of the values each row, column and box holds; it
-// shares nothing with the program's search.
-struct Completamento {
-  int n, q;
-  std::vector<unsigned> riga, colonna, quadrato; // bit v - 1: value v present
-  std::vector<int> celle;                        // i * n + j of the empty cells
-
-  explicit Completamento(const Griglia &g)
-      : n(static_cast<int>(g.size())), q(radice(n)), riga(n), colonna(n), quadrato(n) {
-    for (int i = 0; i < n; ++i)
-      for (int j = 0; j < n; ++j)
-        if (g[i][j] == 0)
-          celle.push_back(i * n + j);
-        else
-          segna(i, j, 1u << (g[i][j] - 1));
-  }
-  int numquadrato(int i, int j) const { return i / q * q + j / q; }
-  void segna(int i, int j, unsigned bit) {
-    riga[i] ^= bit;
-    colonna[j] ^= bit;
-    quadrato[numquadrato(i, j)] ^= bit;
-  }
-  unsigned liberi(int i, int j) const {
-    return ~(riga[i] | colonna[j] | quadrato[numquadrato(i, j)]) & ((1u << n) - 1);
-  }
-  // Fills celle[k..] (in any order).
-  bool cerca(std::size_t k) {
-    if (k == celle.size())
-      return true;
-    std::size_t scelta = k;
-    int meno = n + 1;
-    for (std::size_t c = k; c < celle.size() && meno > 1; ++c) {
-      const int quanti = std::popcount(liberi(celle[c] / n, celle[c] % n));
-      if (quanti < meno) {
-        meno = quanti;
-        scelta = c;
-      }
-    }
-    std::swap(celle[k], celle[scelta]);
-    const int i = celle[k] / n, j = celle[k] % n;
-    for (unsigned m = liberi(i, j); m != 0; m &= m - 1) {
-      const unsigned bit = m & (~m + 1);
-      segna(i, j, bit);
-      const bool fatto = cerca(k + 1);
-      segna(i, j, bit);
-      if (fatto)
-        return true;
-    }
-    return false;
-  }
-};
-
-bool completabile(const Griglia &g) {
-  return Completamento(g).cerca(0);
-}
-
-// What a run of the search must leave behind, given its outcome.
-void verificaesito(const Griglia &puzzle, bool risolto) {
-  const int n = static_cast<int>(puzzle.size());
-  VERIFICA(grandezza == n);
-  VERIFICA(tabellaold == puzzle);
-  if (!risolto) {
-    // Every placement undone, the counters back where they started.
-    VERIFICA(tabella == puzzle);
-    VERIFICA(classifica == 0);
-    VERIFICA(primozero == 1);
-    return;
-  }
-  VERIFICA(coerente(tabella, n));
-  std::vector<bool> usato(n * n + 1, false);
-  int vuote = 0, ipotesi = 0;
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) {
-      const int codice = passi[i][j];
-      if (puzzle[i][j] != 0) {
-        VERIFICA(tabella[i][j] == puzzle[i][j]);
-        VERIFICA(codice == 0);
-        continue;
-      }
-      ++vuote;
-      VERIFICA(tabella[i][j] != 0);
-      // With N <= 9 a step number is below 10000, so the code splits plainly.
-      const int numero = codice % 10000, tipo = codice / 10000;
-      VERIFICA(tipo >= 1 && tipo <= 4);
-      VERIFICA(numero >= 1 && numero <= classifica);
-      VERIFICA(!usato[numero]);
-      usato[numero] = true;
-      ipotesi += tipo == 1;
-    }
-  VERIFICA(classifica == vuote);
-  // The path is still open: one search level per guess on it.
-  VERIFICA(primozero == 1 + ipotesi);
-  VERIFICA(lavoro.nodi >= 1 + ipotesi);
+  x = 0;
+  return false;
 }
 
 } // namespace
@@ -165,29 +56,41 @@ void verificaesito(const Griglia &puzzle, bool risolto) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim) {
   if (dim == 0)
     return -1;
-  Griglia puzzle;
-  const int messi = componi(dati, dim, puzzle);
-  const int n = static_cast<int>(puzzle.size());
+  static constexpr int lati[] = {1, 4, 9};
+  const int n = lati[dati[0] % 3];
+  Griglia puzzle(n, std::vector<int>(n, 0));
+  int messi = 0;
+  for (std::size_t p = 1; p + 1 < dim; p += 2) {
+    const int i = dati[p] % (n * n) / n, j = dati[p] % n;
+    const std::vector<int> v = puzzle[i][j] == 0 ? ammessi(puzzle, i, j) : std::vector<int>{};
+    if (!v.empty()) {
+      puzzle[i][j] = v[dati[p + 1] % v.size()];
+      ++messi;
+    }
+  }
   if (n == 9 && messi > 0 && messi < MINIMO_DATI_NOVE)
     return -1; // too slow to search, see MINIMO_DATI_NOVE
-  VERIFICA(coerente(puzzle, n));
 
   preparastato(n);
-  tabella = puzzle;
-  tabellaold = puzzle;
+  tabella = tabellaold = puzzle;
   primozero = 1; // no console output
   const bool risolto = inserisci(tabella, 0, 0);
-  verificaesito(puzzle, risolto);
-
-  VERIFICA(risolto == completabile(puzzle));
+  VERIFICA(grandezza == n && tabellaold == puzzle);
+  if (risolto) {
+    VERIFICA(verifica::griglia(puzzle, tabella, true).empty());
+    VERIFICA(verifica::percorso(puzzle, passi, classifica).empty());
+  } else { // every placement undone, the counters back where they started
+    VERIFICA(tabella == puzzle && classifica == 0 && primozero == 1);
+  }
+  Griglia prova = puzzle;
+  VERIFICA(risolto == completabile(prova, 0));
 
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
-  VERIFICA(risolto == atteso.risolto);
-  VERIFICA(tabella == atteso.griglia);
+  VERIFICA(risolto == atteso.risolto && tabella == atteso.griglia);
   // Step codes count only on a solution's path (a failed search writes no
   // pages and may leave other codes behind).
   VERIFICA(!risolto || passi == atteso.passi);
   VERIFICA(classifica == atteso.classifica);
-  VERIFICA(lavoro.nodi == atteso.nodi);
+  VERIFICA(lavoro.nodi == atteso.nodi); // the same search tree
   return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "generatore.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -33,6 +35,18 @@ std::string senzatempo(std::string pagina) {
     return pagina;
   const auto b = pagina.find(" secondi", a);
   return pagina.replace(a + inizio.size(), b - a - inizio.size(), "#");
+}
+
+std::string acapo(std::string_view testo) {
+#if defined(_WIN32)
+  std::string s;
+  s.reserve(testo.size() + testo.size() / 8);
+  for (const char c : testo)
+    (c == '\n' ? s += "\r\n" : s += c);
+  return s;
+#else
+  return std::string(testo);
+#endif
 }
 
 namespace {
@@ -219,7 +233,7 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
              const std::function<void(const std::string &)> &prepara) {
   const std::string cartella = nuovacartella();
   if (puzzle)
-    scrivitutto(cartella + "/in.txt", *puzzle);
+    generatore::scrivitutto(cartella + "/in.txt", *puzzle);
   if (prepara)
     prepara(cartella);
 
@@ -228,14 +242,14 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
   memoriapicco = 0;
   c.stato = avvia(cartella, argomenti, fileerr, fileout);
   c.memoriakb = memoriapicco;
-  c.errori = leggitutto(fileerr);
-  c.uscita = leggitutto(fileout);
+  c.errori = generatore::leggitutto(fileerr);
+  c.uscita = generatore::leggitutto(fileout);
   if (fs::is_regular_file(cartella + "/out.html"))
-    c.out = leggitutto(cartella + "/out.html");
+    c.out = generatore::leggitutto(cartella + "/out.html");
   if (fs::is_regular_file(cartella + "/out4F.html"))
-    c.out4f = leggitutto(cartella + "/out4F.html");
+    c.out4f = generatore::leggitutto(cartella + "/out4F.html");
   if (const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE"); aperte != nullptr && *aperte)
-    c.aperte = leggitutto(cartella + "/" + aperte);
+    c.aperte = generatore::leggitutto(cartella + "/" + aperte);
   std::error_code ec;
   fs::remove_all(cartella, ec);
   return c;

@@ -10,7 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "filetesto.h"
+// How a run of a puzzle without solution ends: its exit status, and the
+// text printed after the root's deduction report and its "Sottoramo" lines.
+inline constexpr int STATO_SENZA_SOLUZIONE = 1;
+inline constexpr std::string_view FINE_SENZA_SOLUZIONE = "";
 
 struct Corsa {
   int stato = -1;                   // exit status (-1 if it did not exit normally)
@@ -37,17 +40,4 @@ std::string senzatempo(std::string pagina);
 // The program writes its pages and its console text in text mode, so on
 // Windows every line feed reaches the file as CR LF: testo with the line
 // ends of this platform, for comparing exact text.
-inline std::string acapo(std::string_view testo) {
-#if defined(_WIN32)
-  std::string s;
-  s.reserve(testo.size() + testo.size() / 8);
-  for (const char c : testo) {
-    if (c == '\n')
-      s += '\r';
-    s += c;
-  }
-  return s;
-#else
-  return std::string(testo);
-#endif
-}
+std::string acapo(std::string_view testo);

@@ -1,0 +1,177 @@
+// End-to-end runs of the real program on cases kept as data: the reader's
+// table (letture.txt) and the puzzle folders of casi/, whose expected
+// transcript and pages lie beside them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "esecuzione.h"
+#include "generatore.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using generatore::leggitutto;
+
+const fs::path DATI = SUDOKU_DATI_TEST;
+#if defined(_WIN32)
+constexpr bool WINDOWS = true;
+#else
+constexpr bool WINDOWS = false;
+#endif
+
+// Text of the tables: \n \r \t \\ \xHH, and {TEXT*K} for TEXT K times.
+std::string srotola(const std::string &s) {
+  std::string r;
+  for (std::size_t p = 0; p < s.size(); ++p) {
+    if (s[p] == '{') {
+      const std::size_t per = s.find('*', p), fine = s.find('}', per);
+      const std::string pezzo = srotola(s.substr(p + 1, per - p - 1));
+      for (int k = std::stoi(s.substr(per + 1, fine - per - 1)); k > 0; --k)
+        r += pezzo;
+      p = fine;
+    } else if (s[p] != '\\') {
+      r += s[p];
+    } else if (s[++p] == 'x') {
+      r += static_cast<char>(std::stoi(s.substr(p + 1, 2), nullptr, 16));
+      p += 2;
+    } else {
+      r += s[p] == 'n' ? '\n' : s[p] == 'r' ? '\r' : s[p] == 't' ? '\t' : s[p];
+    }
+  }
+  return r;
+}
+
+std::vector<std::string> campi(const std::string &riga, char separatore) {
+  std::vector<std::string> c(1);
+  for (const char ch : riga) {
+    if (ch == separatore)
+      c.emplace_back();
+    else
+      c.back().push_back(ch);
+  }
+  return c;
+}
+
+// Each line: status, arguments ("." none), puzzle file ("!" none, "!cartella"
+// a folder in its place), expected standard error; all but the status
+// written as srotola reads them. Status S: the one of a puzzle without
+// solution. An expected text ending in "..." is the start of the transcript.
+TEST(Letture, Tabella) {
+  std::ifstream tabella(DATI / "letture.txt");
+  ASSERT_TRUE(tabella) << DATI / "letture.txt";
+  int casi = 0;
+  for (std::string riga; std::getline(tabella, riga);) {
+    if (riga.empty() || riga[0] == '#')
+      continue;
+    const std::vector<std::string> c = campi(riga, '\t');
+    ASSERT_EQ(c.size(), 4u) << riga;
+    SCOPED_TRACE(riga);
+    std::vector<std::string> argomenti;
+    if (c[1] != ".")
+      argomenti = campi(srotola(c[1]), ' ');
+    const bool cartella = c[2] == "!cartella";
+    const Corsa corsa = esegui(c[2][0] == '!' ? std::nullopt : std::optional(srotola(c[2])),
+                               argomenti, [&](const std::string &d) {
+                                 if (cartella)
+                                   fs::create_directory(d + "/in.txt");
+                               });
+    EXPECT_EQ(corsa.stato, c[0] == "S" ? STATO_SENZA_SOLUZIONE : std::stoi(c[0]));
+    std::string atteso = acapo(srotola(c[3]));
+    if (atteso.ends_with("...")) {
+      atteso.resize(atteso.size() - 3);
+      EXPECT_EQ(corsa.errori.substr(0, atteso.size()), atteso);
+    } else {
+      EXPECT_EQ(corsa.errori, atteso);
+      EXPECT_FALSE(corsa.out || corsa.out4f);
+    }
+    EXPECT_EQ(corsa.uscita, "");
+    ++casi;
+  }
+  EXPECT_GT(casi, 50);
+}
+
+// A folder of casi/: in.txt, the expected "errori" (standard error) and
+// "out.html" and "out4F.html" where the run writes them; optional "stato"
+// (the exit status: else 1 with pages, that of no solution without) and
+// "ostacolo" ("cartella PAGE": a folder stands in the page's place;
+// "pieno PAGE": every write to the page fails).
+class Casi : public testing::TestWithParam<std::string> {};
+
+TEST_P(Casi, TrascrizioneEPagine) {
+  const fs::path caso = DATI / "casi" / GetParam();
+  const auto facoltativo = [&](const char *nome) {
+    return fs::exists(caso / nome) ? std::optional(leggitutto((caso / nome).string()))
+                                   : std::nullopt;
+  };
+  const std::optional<std::string> out = facoltativo("out.html"), out4f = facoltativo("out4F.html"),
+                                   stato = facoltativo("stato"), ostacolo = facoltativo("ostacolo");
+  std::string errori = leggitutto((caso / "errori").string());
+  const std::vector<std::string> o = campi(ostacolo.value_or(" "), ' ');
+  const std::string pagina = o[1].substr(0, o[1].find('\n'));
+  if (o[0] == "pieno" && (WINDOWS || !fs::exists("/dev/full")))
+    GTEST_SKIP() << "no /dev/full here to stand in for a page every write to which fails";
+  if (!stato && !out)
+    errori += FINE_SENZA_SOLUZIONE;
+
+  const Corsa c =
+      esegui(leggitutto((caso / "in.txt").string()), {"-i", "in.txt"}, [&](const std::string &d) {
+        if (o[0] == "cartella")
+          fs::create_directory(d + "/" + pagina);
+        if (o[0] == "pieno")
+          fs::create_symlink("/dev/full", d + "/" + pagina);
+      });
+  EXPECT_EQ(c.stato, stato ? std::stoi(*stato) : out ? 1 : STATO_SENZA_SOLUZIONE);
+  EXPECT_EQ(c.errori, acapo(errori));
+  EXPECT_EQ(c.uscita, "");
+  if (pagina != "out.html") { // the page in the way is not the program's
+    ASSERT_EQ(c.out.has_value(), out.has_value());
+    EXPECT_EQ(senzatempo(c.out.value_or("")), acapo(senzatempo(out.value_or(""))));
+  }
+  if (pagina != "out4F.html") {
+    ASSERT_EQ(c.out4f.has_value(), out4f.has_value());
+    EXPECT_EQ(c.out4f.value_or(""), acapo(out4f.value_or("")));
+  }
+}
+
+std::vector<std::string> nomicasi() {
+  std::vector<std::string> nomi;
+  for (const auto &voce : fs::directory_iterator(DATI / "casi"))
+    nomi.push_back(voce.path().filename().string());
+  std::sort(nomi.begin(), nomi.end());
+  return nomi;
+}
+
+INSTANTIATE_TEST_SUITE_P(Esempi, Casi, testing::ValuesIn(nomicasi()), [](const auto &info) {
+  std::string nome = info.param; // letters, digits and _ only
+  std::replace(nome.begin(), nome.end(), '-', '_');
+  return nome;
+});
+
+#if defined(_WIN32)
+// Windows hands the solution page to "start", which Wine's stand-in viewer
+// notes in SUDOKU_PAGINE_APERTE: one request, for out.html in the current
+// folder, once the run has ended; none when out.html was not written.
+TEST(Piattaforma, StartApreLaPaginaDellaSoluzione) {
+  if (std::getenv("SUDOKU_PAGINE_APERTE") == nullptr)
+    GTEST_SKIP() << "needs the stand-in HTML viewer of the Wine prefix (SUDOKU_PAGINE_APERTE)";
+  const auto ostacolo = [](const char *pagina) {
+    return [pagina](const std::string &d) { fs::create_directory(d + "/" + pagina); };
+  };
+  const Corsa risolto = esegui("1 2 3 0\n");
+  ASSERT_TRUE(risolto.aperte);
+  EXPECT_EQ(std::count(risolto.aperte->begin(), risolto.aperte->end(), '\n'), 1);
+  EXPECT_TRUE(risolto.aperte->ends_with("\\out.html\r\n")) << *risolto.aperte;
+  EXPECT_EQ(esegui("1 2 3 0\n", {"-i", "in.txt"}, ostacolo("out4F.html")).aperte.value_or(""),
+            *risolto.aperte);
+  for (const Corsa &c : {esegui("1 2 3 0\n", {"-i", "in.txt"}, ostacolo("out.html")),
+                         esegui("0 0 0\n"), esegui("1 2 3 5\n")})
+    EXPECT_EQ(c.aperte.value_or(""), "");
+}
+#endif
+
+} // namespace
