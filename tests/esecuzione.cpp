@@ -2,22 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "generatore.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
+#include "generatore.h"
+
 #if defined(_WIN32)
-#ifndef NOMINMAX
 #define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -51,177 +48,114 @@ std::string acapo(std::string_view testo) {
 
 namespace {
 
-long memoriapicco = 0; // KiB, of the last run where the platform tells it
+// Runs the program in cartella with its standard error and output in the
+// given files; returns its exit status (-1 if it did not exit normally)
+// and, where the platform tells it, its peak memory in KiB.
+int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
+          const std::string &fileerr, const std::string &fileout, long &memoria);
 
 #if defined(_WIN32)
 
 // The longest a run may take, and how long the programs it started (the
 // command processor and the page viewer behind "start out.html") may outlive it.
-constexpr DWORD DURATAMASSIMA = 10 * 60 * 1000;
-constexpr DWORD CODAMASSIMA = 60 * 1000;
+constexpr DWORD DURATAMASSIMA = 10 * 60 * 1000, CODAMASSIMA = 60 * 1000;
 
-std::string nuovacartella() {
-  const fs::path base = fs::temp_directory_path();
-  for (unsigned k = 0;; ++k) {
-    const fs::path p = base / ("sudoku-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(GetTickCount64()) + "-" + std::to_string(k));
-    if (fs::create_directory(p))
-      return p.string();
-  }
-}
-
-// Text in the ANSI code page, as the C runtime hands it to the program.
-std::wstring largo(const std::string &s) {
-  if (s.empty())
-    return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-// One argument of a command line, quoted so that the C runtime splits it back unchanged.
-std::wstring citato(const std::wstring &a) {
-  if (!a.empty() && a.find_first_of(L" \t\n\v\"") == std::wstring::npos)
-    return a;
-  std::wstring q = L"\"";
-  std::size_t barre = 0;
-  for (const wchar_t ch : a) {
-    if (ch == L'\\') {
-      ++barre;
-      continue;
-    }
-    q.append(ch == L'"' ? 2 * barre + 1 : barre, L'\\');
-    barre = 0;
-    q += ch;
-  }
-  q.append(2 * barre, L'\\');
-  q += L'"';
-  return q;
-}
-
-HANDLE aprieredita(const std::wstring &nome, DWORD accesso, DWORD creazione) {
+HANDLE aprieredita(const std::string &nome, DWORD accesso, DWORD creazione) {
   SECURITY_ATTRIBUTES eredita{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const HANDLE h =
-      CreateFileW(nome.c_str(), accesso, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  &eredita, creazione, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h = CreateFileA(nome.c_str(), accesso, FILE_SHARE_READ | FILE_SHARE_WRITE, &eredita,
+                               creazione, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
-    throw std::runtime_error("CreateFileW failed");
+    throw std::runtime_error("CreateFileA failed for " + nome);
   return h;
 }
 
 DWORD processiattivi(HANDLE lavoro) {
   JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-  if (!QueryInformationJobObject(lavoro, JobObjectBasicAccountingInformation, &info, sizeof info,
-                                 nullptr))
-    return 0;
+  QueryInformationJobObject(lavoro, JobObjectBasicAccountingInformation, &info, sizeof info,
+                            nullptr);
   return info.ActiveProcesses;
 }
 
-// Runs the program in cartella with standard input on NUL, in a job that
-// also holds whatever it starts, and waits until every process of the job
-// has ended. Returns the exit status.
+// Standard input on NUL; the program runs in a job that also holds
+// whatever it starts, and the run ends when every process of the job has.
+// The arguments of the tests hold no quote and no space before a backslash.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
-          const std::string &fileerr, const std::string &fileout) {
-  std::wstring riga = citato(largo(SUDOKU_BIN));
+          const std::string &fileerr, const std::string &fileout, long &) {
+  std::string riga = "\"" SUDOKU_BIN "\"";
   for (const auto &a : argomenti)
-    riga += L" " + citato(largo(a));
-
-  const HANDLE lavoro = CreateJobObjectW(nullptr, nullptr);
-  if (lavoro == nullptr)
-    throw std::runtime_error("CreateJobObjectW failed");
+    riga += " \"" + a + "\"";
+  const HANDLE lavoro = CreateJobObjectA(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limiti{};
   limiti.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(lavoro, JobObjectExtendedLimitInformation, &limiti, sizeof limiti);
-
-  STARTUPINFOW avvio{};
+  STARTUPINFOA avvio{};
   avvio.cb = sizeof avvio;
   avvio.dwFlags = STARTF_USESTDHANDLES;
-  avvio.hStdInput = aprieredita(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  avvio.hStdOutput = aprieredita(fs::path(fileout).wstring(), GENERIC_WRITE, CREATE_ALWAYS);
-  avvio.hStdError = aprieredita(fs::path(fileerr).wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+  avvio.hStdInput = aprieredita("NUL", GENERIC_READ, OPEN_EXISTING);
+  avvio.hStdOutput = aprieredita(fileout, GENERIC_WRITE, CREATE_ALWAYS);
+  avvio.hStdError = aprieredita(fileerr, GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION processo{};
-  const BOOL creato =
-      CreateProcessW(nullptr, riga.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                     fs::path(cartella).wstring().c_str(), &avvio, &processo);
-  CloseHandle(avvio.hStdInput);
-  CloseHandle(avvio.hStdOutput);
-  CloseHandle(avvio.hStdError);
-  if (!creato) {
-    CloseHandle(lavoro);
-    throw std::runtime_error("CreateProcessW failed for " SUDOKU_BIN);
-  }
+  const BOOL creato = CreateProcessA(nullptr, riga.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                     nullptr, cartella.c_str(), &avvio, &processo);
+  for (const HANDLE h : {avvio.hStdInput, avvio.hStdOutput, avvio.hStdError})
+    CloseHandle(h);
+  if (!creato)
+    throw std::runtime_error("CreateProcessA failed for " SUDOKU_BIN);
   AssignProcessToJobObject(lavoro, processo.hProcess);
   ResumeThread(processo.hThread);
-  CloseHandle(processo.hThread);
-
-  int stato = -1;
+  DWORD codice = static_cast<DWORD>(-1);
   if (WaitForSingleObject(processo.hProcess, DURATAMASSIMA) == WAIT_OBJECT_0) {
-    DWORD codice = 0;
     GetExitCodeProcess(processo.hProcess, &codice);
-    stato = static_cast<int>(codice);
     const ULONGLONG fine = GetTickCount64() + CODAMASSIMA;
     while (processiattivi(lavoro) > 0 && GetTickCount64() < fine)
       Sleep(10);
-    if (processiattivi(lavoro) > 0)
-      ADD_FAILURE() << "programs started by the run were still running " << CODAMASSIMA / 1000
-                    << " s after it ended";
+    EXPECT_EQ(processiattivi(lavoro), 0u) << "programs started by the run outlived it by a minute";
   } else {
     ADD_FAILURE() << "the run did not end within " << DURATAMASSIMA / 1000 << " s";
   }
   TerminateJobObject(lavoro, 1);
-  CloseHandle(processo.hProcess);
-  CloseHandle(lavoro);
-  return stato;
+  for (const HANDLE h : {processo.hThread, processo.hProcess, lavoro})
+    CloseHandle(h);
+  return static_cast<int>(codice);
 }
 
 #else
 
-std::string nuovacartella() {
-  const char *base = std::getenv("TMPDIR");
-  std::string modello = std::string(base && *base ? base : "/tmp") + "/sudoku-e2e-XXXXXX";
-  if (mkdtemp(modello.data()) == nullptr)
-    throw std::runtime_error("mkdtemp failed");
-  return modello;
-}
+constexpr unsigned DURATAMASSIMA = 30; // seconds a run may take before it is killed
 
-// Runs the program in cartella with standard input closed and no desktop
-// session; returns its exit status (-1 if it did not exit normally).
+// Standard input closed, and no desktop session: the program must not try
+// to open a viewer.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
-          const std::string &fileerr, const std::string &fileout) {
-  // No desktop session: the program must not try to open a viewer.
-  std::vector<std::string> ambiente;
+          const std::string &fileerr, const std::string &fileout, long &memoria) {
+  std::vector<std::string> ambiente, args{SUDOKU_BIN};
   for (char **e = environ; *e != nullptr; ++e)
     if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0)
       ambiente.emplace_back(*e);
-  std::vector<char *> envp;
+  args.insert(args.end(), argomenti.begin(), argomenti.end());
+  std::vector<char *> envp, argv;
   for (auto &e : ambiente)
     envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  std::vector<std::string> args{SUDOKU_BIN};
-  args.insert(args.end(), argomenti.begin(), argomenti.end());
-  std::vector<char *> argv;
   for (auto &a : args)
     argv.push_back(a.data());
+  envp.push_back(nullptr);
   argv.push_back(nullptr);
 
   const pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(cartella.c_str()) != 0)
-      _exit(127);
-    close(0); // standard input closed: the final key read meets end of file
+    close(0); // the final key read meets end of file
+    alarm(DURATAMASSIMA);
     const int e = open(fileerr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int o = open(fileout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (e < 0 || o < 0 || dup2(e, 2) < 0 || dup2(o, 1) < 0)
-      _exit(127);
-    execve(argv[0], argv.data(), envp.data());
+    if (chdir(cartella.c_str()) == 0 && e >= 0 && o >= 0 && dup2(e, 2) >= 0 && dup2(o, 1) >= 0)
+      execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   int stato = 0;
   rusage uso{};
   wait4(pid, &stato, 0, &uso);
-  memoriapicco = uso.ru_maxrss;
+  memoria = uso.ru_maxrss;
+  EXPECT_FALSE(WIFSIGNALED(stato) && WTERMSIG(stato) == SIGALRM)
+      << "the run did not end within " << DURATAMASSIMA << " s";
   return WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
 }
 
@@ -231,25 +165,29 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
 
 Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::string> &argomenti,
              const std::function<void(const std::string &)> &prepara) {
-  const std::string cartella = nuovacartella();
+  fs::path cartella;
+  for (unsigned k = 0; !fs::create_directory(
+           cartella = fs::temp_directory_path() /
+                      ("sudoku-e2e-" + std::to_string(rand()) + "-" + std::to_string(k)));)
+    ++k;
+  const std::string d = cartella.string();
   if (puzzle)
-    generatore::scrivitutto(cartella + "/in.txt", *puzzle);
+    generatore::scrivitutto(d + "/in.txt", *puzzle);
   if (prepara)
-    prepara(cartella);
-
-  const std::string fileerr = cartella + "/.stderr", fileout = cartella + "/.stdout";
+    prepara(d);
   Corsa c;
-  memoriapicco = 0;
-  c.stato = avvia(cartella, argomenti, fileerr, fileout);
-  c.memoriakb = memoriapicco;
-  c.errori = generatore::leggitutto(fileerr);
-  c.uscita = generatore::leggitutto(fileout);
-  if (fs::is_regular_file(cartella + "/out.html"))
-    c.out = generatore::leggitutto(cartella + "/out.html");
-  if (fs::is_regular_file(cartella + "/out4F.html"))
-    c.out4f = generatore::leggitutto(cartella + "/out4F.html");
+  c.stato = avvia(d, argomenti, d + "/.stderr", d + "/.stdout", c.memoriakb);
+  c.errori = generatore::leggitutto(d + "/.stderr");
+  c.uscita = generatore::leggitutto(d + "/.stdout");
+  const auto pagina = [&](const char *nome) {
+    return fs::is_regular_file(cartella / nome)
+               ? std::optional(generatore::leggitutto((cartella / nome).string()))
+               : std::nullopt;
+  };
+  c.out = pagina("out.html");
+  c.out4f = pagina("out4F.html");
   if (const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE"); aperte != nullptr && *aperte)
-    c.aperte = generatore::leggitutto(cartella + "/" + aperte);
+    c.aperte = pagina(aperte).value_or("");
   std::error_code ec;
   fs::remove_all(cartella, ec);
   return c;
