@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -19,8 +18,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 #endif
 
 namespace fs = std::filesystem;
@@ -127,27 +124,22 @@ constexpr unsigned DURATAMASSIMA = 30; // seconds a run may take before it is ki
 // to open a viewer.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
           const std::string &fileerr, const std::string &fileout, long &memoria) {
-  std::vector<std::string> ambiente, args{SUDOKU_BIN};
-  for (char **e = environ; *e != nullptr; ++e)
-    if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0)
-      ambiente.emplace_back(*e);
+  std::vector<std::string> args{SUDOKU_BIN};
   args.insert(args.end(), argomenti.begin(), argomenti.end());
-  std::vector<char *> envp, argv;
-  for (auto &e : ambiente)
-    envp.push_back(e.data());
+  std::vector<char *> argv;
   for (auto &a : args)
     argv.push_back(a.data());
-  envp.push_back(nullptr);
   argv.push_back(nullptr);
-
   const pid_t pid = fork();
   if (pid == 0) {
     close(0); // the final key read meets end of file
     alarm(DURATAMASSIMA);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
     const int e = open(fileerr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int o = open(fileout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (chdir(cartella.c_str()) == 0 && e >= 0 && o >= 0 && dup2(e, 2) >= 0 && dup2(o, 1) >= 0)
-      execve(argv[0], argv.data(), envp.data());
+      execv(argv[0], argv.data());
     _exit(127);
   }
   int stato = 0;

@@ -1,7 +1,5 @@
-// Checks of a grid and of its step codes that share no code with any
-// solver: the box of a cell is found by integer division, every rule is
-// checked by counting. Each returns an empty text when all holds, else
-// what is wrong.
+// A check of a grid that shares no code with any solver: the box of a cell
+// is found by integer division, every rule is checked by counting.
 #pragma once
 
 #include <cstdio>
@@ -23,7 +21,8 @@ inline int lato(int n) {
 
 // g is n x n with n = puzzle.size() >= 1 and a box side that divides n,
 // holds values 0..n (1..n when completa), keeps every given of puzzle and
-// repeats no value in a row, a column or a box.
+// repeats no value in a row, a column or a box: then the empty text, else
+// what is wrong.
 inline std::string griglia(const Griglia &puzzle, const Griglia &g, bool completa) {
   const int n = static_cast<int>(puzzle.size()), q = lato(n);
   if (n == 0 || n % q != 0 || g.size() != puzzle.size())
@@ -42,26 +41,6 @@ inline std::string griglia(const Griglia &puzzle, const Griglia &g, bool complet
           return "value " + std::to_string(v) + " repeated at cell " + std::to_string(cella);
     }
   return {};
-}
-
-// Every cell empty in puzzle carries a step code s + 10000 * k with k in
-// 1..4 and s in 1..classifica, each s used once; every given carries 0.
-inline std::string percorso(const Griglia &puzzle, const Griglia &passi, int classifica) {
-  std::vector<int> usi(classifica > 0 ? classifica + 1 : 1);
-  int vuote = 0;
-  for (std::size_t i = 0; i < puzzle.size(); ++i)
-    for (std::size_t j = 0; j < puzzle.size(); ++j) {
-      const int codice = passi.at(i).at(j), s = codice - 10000 * ((codice - 1) / 10000);
-      const std::string cella = "cell " + std::to_string(i * puzzle.size() + j);
-      if (puzzle[i][j] != 0 && codice != 0)
-        return "given " + cella + " with a step code";
-      if (puzzle[i][j] != 0)
-        continue;
-      ++vuote;
-      if (codice < 10001 || codice > 50000 || s > classifica || usi[s]++)
-        return cella + " with step code " + std::to_string(codice);
-    }
-  return vuote == classifica ? "" : "step count differs from the empty cells";
 }
 
 } // namespace verifica
