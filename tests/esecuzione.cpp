@@ -45,12 +45,6 @@ std::string acapo(std::string_view testo) {
 
 namespace {
 
-// Runs the program in cartella with its standard error and output in the
-// given files; returns its exit status (-1 if it did not exit normally)
-// and, where the platform tells it, its peak memory in KiB.
-int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
-          const std::string &fileerr, const std::string &fileout, long &memoria);
-
 #if defined(_WIN32)
 
 // The longest a run may take, and how long the programs it started (the
@@ -73,9 +67,10 @@ DWORD processiattivi(HANDLE lavoro) {
   return info.ActiveProcesses;
 }
 
-// Standard input on NUL; the program runs in a job that also holds
-// whatever it starts, and the run ends when every process of the job has.
-// The arguments of the tests hold no quote and no space before a backslash.
+// Runs the program in cartella with its standard error and output in the
+// given files; returns its exit status. Standard input on NUL; the program runs in a job that also
+// holds whatever it starts, and the run ends when every process of the job has. The arguments of
+// the tests hold no quote and no space before a backslash.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
           const std::string &fileerr, const std::string &fileout, long &) {
   std::string riga = "\"" SUDOKU_BIN "\"";
@@ -120,8 +115,10 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
 
 constexpr unsigned DURATAMASSIMA = 30; // seconds a run may take before it is killed
 
-// Standard input closed, and no desktop session: the program must not try
-// to open a viewer.
+// Runs the program in cartella with its standard error and output in the
+// given files; returns its exit status (-1 if it did not exit normally) and
+// its peak memory in KiB. Standard input closed, and no desktop session:
+// the program must not try to open a viewer.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
           const std::string &fileerr, const std::string &fileout, long &memoria) {
   std::vector<std::string> args{SUDOKU_BIN};

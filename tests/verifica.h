@@ -47,10 +47,7 @@ inline std::string griglia(const Griglia &puzzle, const Griglia &g, bool complet
 
 // For the fuzz targets: a failed check prints what failed and aborts, so
 // the fuzzer keeps the input that broke it.
-#define VERIFICA(condizione)                                                                       \
-  do {                                                                                             \
-    if (!(condizione)) {                                                                           \
-      std::fprintf(stderr, "%s:%d: verifica fallita: %s\n", __FILE__, __LINE__, #condizione);      \
-      std::abort();                                                                                \
-    }                                                                                              \
-  } while (0)
+#define VERIFICA(c)                                                                                \
+  ((c) ? (void)0                                                                                   \
+       : (std::fprintf(stderr, "%s:%d: verifica fallita: %s\n", __FILE__, __LINE__, #c),           \
+          std::abort()))
