@@ -20,7 +20,7 @@ using generatore::leggitutto;
 
 const fs::path DATI = SUDOKU_DATI_TEST;
 
-// Text of the tables: \n \r \t \\ \xHH, and {TEXT*K} for TEXT K times.
+// Text of the tables: \n \r \t \\ \xHH, and {TEXT*K} (not nested) for TEXT K times.
 std::string srotola(const std::string &s) {
   std::string r;
   for (std::size_t p = 0; p < s.size(); ++p) {
