@@ -9,7 +9,9 @@
 #include "generatore.h"
 
 #if defined(_WIN32)
+#ifndef NOMINMAX // the C++ library may define it already
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
