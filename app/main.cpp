@@ -18,8 +18,8 @@ int main(int argc, char *argv[]) {
     return 2;
   }
 
-  std::string testo;
-  switch (caricafile(comando.fileinput, testo)) {
+  Lettura puzzle;
+  switch (leggifile(comando.fileinput, puzzle)) {
   case Caricamento::riuscito:
     break;
   case Caricamento::apertura:
@@ -29,8 +29,6 @@ int main(int argc, char *argv[]) {
     console("Errore nella lettura del file " + comando.fileinput + "\n");
     return 2;
   }
-
-  const Lettura puzzle = leggipuzzle(testo);
   if (!puzzle.valida) {
     console(messaggiolettura(comando.fileinput, puzzle));
     return 2;
