@@ -119,23 +119,4 @@ TEST(Rifiuti, PaginaDeiPassiNonCreabile) {
   EXPECT_TRUE(c.out);
 }
 
-TEST(Rifiuti, DiscoPienoDuranteLaScrittura) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "Windows has no device that fails every write to stand in for a page";
-#endif
-  if (!std::filesystem::exists("/dev/full"))
-    GTEST_SKIP() << "no /dev/full here";
-  for (const char *pagina : {"out.html", "out4F.html"}) {
-    SCOPED_TRACE(pagina);
-    const Corsa c = esegui("1 2 3 0\n", {"-i", "in.txt"}, [&](const std::string &d) {
-      std::filesystem::create_symlink("/dev/full", d + "/" + pagina);
-    });
-    EXPECT_EQ(c.stato, 2);
-    EXPECT_TRUE(c.errori.ends_with(acapo("Sottoramo Principale 4\n"
-                                         "Errore nella scrittura del file " +
-                                         std::string(pagina) + "\n" + FINE)))
-        << c.errori;
-  }
-}
-
 } // namespace
