@@ -116,7 +116,7 @@ TEST(Piattaforma, StartApreLaPaginaDellaSoluzione) {
   EXPECT_EQ(c.stato, 2);
   EXPECT_EQ(c.aperte.value_or(""), "");
   c = esegui("0 0 0\n");
-  EXPECT_EQ(c.stato, 1);
+  EXPECT_EQ(c.stato, 3);
   EXPECT_EQ(c.aperte.value_or(""), "");
   c = esegui("1 2 3 5\n");
   EXPECT_EQ(c.stato, 2);
