@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -236,6 +237,13 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
     c.out4f = leggitutto(cartella + "/out4F.html");
   if (const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE"); aperte != nullptr && *aperte)
     c.aperte = leggitutto(cartella + "/" + aperte);
+  for (const auto &voce : fs::directory_iterator(cartella)) {
+    const std::string nome = voce.path().filename().string();
+    if (nome != "in.txt" && nome != ".stderr" && nome != ".stdout" && nome != "out.html" &&
+        nome != "out4F.html")
+      c.altrifile.push_back(nome);
+  }
+  std::sort(c.altrifile.begin(), c.altrifile.end());
   std::error_code ec;
   fs::remove_all(cartella, ec);
   return c;

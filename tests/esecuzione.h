@@ -23,6 +23,9 @@ struct Corsa {
   // it was asked to open; empty if it was asked nothing.
   std::optional<std::string> aperte;
   long memoriakb = 0; // peak resident memory of the run in KiB (0 where not known)
+  // The other files the run left in its folder (besides in.txt, the pages
+  // and the captured streams), sorted.
+  std::vector<std::string> altrifile;
 };
 
 // Writes puzzle (when given) to "in.txt" in a new folder, lets prepara touch
