@@ -235,12 +235,13 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
     c.out = leggitutto(cartella + "/out.html");
   if (fs::is_regular_file(cartella + "/out4F.html"))
     c.out4f = leggitutto(cartella + "/out4F.html");
-  if (const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE"); aperte != nullptr && *aperte)
+  const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE");
+  if (aperte != nullptr && *aperte)
     c.aperte = leggitutto(cartella + "/" + aperte);
   for (const auto &voce : fs::directory_iterator(cartella)) {
     const std::string nome = voce.path().filename().string();
     if (nome != "in.txt" && nome != ".stderr" && nome != ".stdout" && nome != "out.html" &&
-        nome != "out4F.html")
+        nome != "out4F.html" && (aperte == nullptr || nome != aperte))
       c.altrifile.push_back(nome);
   }
   std::sort(c.altrifile.begin(), c.altrifile.end());

@@ -23,8 +23,8 @@ struct Corsa {
   // it was asked to open; empty if it was asked nothing.
   std::optional<std::string> aperte;
   long memoriakb = 0; // peak resident memory of the run in KiB (0 where not known)
-  // The other files the run left in its folder (besides in.txt, the pages
-  // and the captured streams), sorted.
+  // The other files the run left in its folder (besides in.txt, the pages,
+  // the captured streams and the stand-in viewer's notes), sorted.
   std::vector<std::string> altrifile;
 };
 
