@@ -2,22 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <optional>
-#include <vector>
 
 namespace {
-
-struct Gettone {
-  int valore;  // saturated just above the largest value the line allows
-  int colonna; // 1-based column of its first character
-  std::string cifre;
-};
-
-struct Guasto {
-  int colonna = 0; // 0 = no fault
-  std::string messaggio;
-  int iniziotoken = 0; // column where the token holding the fault begins (0 = none)
-};
 
 std::string descrivi(unsigned char c) {
   if (c == ' ')
@@ -32,183 +18,205 @@ std::string descrivi(unsigned char c) {
   return buf;
 }
 
-// Splits one line (without its line end) into tokens.  Values above tetto
-// stop growing at tetto + 1, so no digit string can overflow.
-Guasto gettoni(const std::string &riga, int tetto, std::vector<Gettone> &out) {
-  out.clear();
-  std::size_t p = 0;
-  const std::size_t n = riga.size();
-  while (p < n) {
-    const unsigned char c = static_cast<unsigned char>(riga[p]);
-    Gettone g{0, static_cast<int>(p) + 1, {}};
-    if (c == '0') {
-      g.cifre = "0";
-      ++p;
-    } else if (c >= '1' && c <= '9') {
-      // A number runs up to the next space or the line end; a 0 inside it is a digit.
-      while (p < n && riga[p] != ' ') {
-        const unsigned char d = static_cast<unsigned char>(riga[p]);
-        if (d < '0' || d > '9')
-          return {static_cast<int>(p) + 1, descrivi(d), g.colonna};
-        if (g.valore <= tetto)
-          g.valore = g.valore * 10 + (d - '0');
-        if (g.valore > tetto)
-          g.valore = tetto + 1;
-        if (g.cifre.size() < 12)
-          g.cifre += static_cast<char>(d);
-        ++p;
-      }
-    } else {
-      return {static_cast<int>(p) + 1, descrivi(c), static_cast<int>(p) + 1};
-    }
-    out.push_back(g);
-    while (p < n && riga[p] == ' ')
-      ++p;
-  }
-  return {};
+std::string fuoriintervallo(const std::string &cifre, int n) {
+  const std::string mostrate = cifre.size() > 10 ? cifre.substr(0, 10) + "..." : cifre;
+  return "valore " + mostrate + " fuori dall'intervallo 0.." + std::to_string(n);
 }
 
-std::string fuoriintervallo(const Gettone &g, int n) {
-  std::string cifre = g.cifre.size() > 10 ? g.cifre.substr(0, 10) + "..." : g.cifre;
-  return "valore " + cifre + " fuori dall'intervallo 0.." + std::to_string(n);
+std::string cella(int cella, int n) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "(%d,%d)", cella / n + 1, cella % n + 1);
+  return buf;
 }
 
-// Where each given value already stands, to refuse repeated givens.
-struct Registro {
-  int n, q;
-  std::vector<int> inriga, incolonna, inquadrato; // [unit * n + value - 1] -> cell + 1, 0 = none
-
-  explicit Registro(int lato)
-      : n(lato), q(latoquadrato(lato)), inriga(lato * lato), incolonna(lato * lato),
-        inquadrato((lato / q) * (lato / q) * lato) {}
-
-  static std::string cella(int cella, int n) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "(%d,%d)", cella / n + 1, cella % n + 1);
-    return buf;
-  }
-
-  // Records value v at (r, c); returns a message when v clashes with an earlier given.
-  std::string registra(int r, int c, int v) {
-    const int qui = r * n + c;
-    const int b = (r / q) * (n / q) + c / q;
-    struct Unita {
-      std::vector<int> &posto;
-      int indice;
-      std::string nome;
-    } unita[] = {{inriga, r, "nella riga " + std::to_string(r + 1)},
-                 {incolonna, c, "nella colonna " + std::to_string(c + 1)},
-                 {inquadrato, b, "nel quadrato di " + cella(qui, n)}};
-    for (auto &u : unita) {
-      int &posto = u.posto[u.indice * n + v - 1];
-      if (posto != 0)
-        return "valore " + std::to_string(v) + " ripetuto " + u.nome + ": celle " +
-               cella(posto - 1, n) + " e " + cella(qui, n);
-    }
-    for (auto &u : unita)
-      u.posto[u.indice * n + v - 1] = qui + 1;
-    return {};
-  }
-};
-
-Lettura guasto(int riga, int colonna, std::string messaggio) {
-  Lettura l;
-  l.riga = riga;
-  l.colonna = colonna;
-  l.messaggio = std::move(messaggio);
-  return l;
+// Records the fault at (linea, colonna) of the reading; always false, so
+// that a caller can return it.
+bool guasto(Analisi &a, long long colonna, std::string messaggio) {
+  a.guasto = true;
+  a.esito.riga = a.linea;
+  a.esito.colonna = colonna;
+  a.esito.messaggio = std::move(messaggio);
+  return false;
 }
 
-// Takes the tokens of one line in order, then the fault that stopped the
-// line (if any): the first fault in reading order is the one reported.
-// Values are checked and recorded only with a registro; limite is the most
-// tokens the line may hold.
-std::optional<Lettura> esaminariga(Lettura &esito, Registro *registro, int linea, int limite,
-                                   const std::vector<Gettone> &tok, const Guasto &g, int n) {
-  const auto troppi = [&](int colonna) {
-    return guasto(
-        linea, colonna,
-        std::string(linea == 1 ? "troppi valori sulla prima riga" : "troppi valori nella riga") +
-            " (al massimo " + std::to_string(limite) + ")");
-  };
-  for (std::size_t c = 0; c < tok.size(); ++c) {
-    const Gettone &t = tok[c];
-    if (c >= static_cast<std::size_t>(limite))
-      return troppi(t.colonna);
-    if (registro == nullptr)
-      continue; // first line: values are checked once N is known
-    if (t.valore > n)
-      return guasto(linea, t.colonna, fuoriintervallo(t, n));
-    if (t.valore == 0)
-      continue;
-    std::string doppio = registro->registra(linea - 1, static_cast<int>(c), t.valore);
-    if (!doppio.empty())
-      return guasto(linea, t.colonna, doppio);
-    esito.griglia[linea - 1][c] = t.valore;
+bool troppi(Analisi &a, long long colonna) {
+  return guasto(
+      a, colonna,
+      std::string(a.linea == 1 ? "troppi valori sulla prima riga" : "troppi valori nella riga") +
+          " (al massimo " + std::to_string(a.limite) + ")");
+}
+
+// Checks a token of value v (its digits cifre) at token index c of a grid
+// row and places it in the grid.
+bool poni(Analisi &a, int c, int v, long long colonna, const std::string &cifre) {
+  if (v > a.n)
+    return guasto(a, colonna, fuoriintervallo(cifre, a.n));
+  if (v == 0)
+    return true;
+  const int r = static_cast<int>(a.linea - 1);
+  std::string doppio = a.registro->registra(r, c, v);
+  if (!doppio.empty())
+    return guasto(a, colonna, std::move(doppio));
+  a.esito.griglia[r][c] = v;
+  return true;
+}
+
+// A whole token: kept while the first line is read, placed afterwards.
+bool chiuditoken(Analisi &a, int v, long long colonna, std::string cifre) {
+  a.innumero = false;
+  if (a.n == 0) {
+    a.prima.push_back({v, colonna, std::move(cifre)});
+    return true;
   }
-  if (g.colonna != 0) {
-    if (g.iniziotoken != 0 && tok.size() >= static_cast<std::size_t>(limite))
-      return troppi(g.iniziotoken);
-    return guasto(linea, g.colonna, g.messaggio);
+  return poni(a, a.contati - 1, v, colonna, cifre);
+}
+
+// One byte of a line's content, at column ++colonna.  Rows past the last
+// one must be empty; elsewhere a token begins at a byte that is not a space
+// unless a number is running, and a 0 is a token by itself.
+bool prendi(Analisi &a, unsigned char c) {
+  const long long colonna = ++a.colonna;
+  if (a.n != 0 && a.linea > a.n)
+    return guasto(a, 1,
+                  "contenuto dopo l'ultima riga della tabella (le righe sono " +
+                      std::to_string(a.n) + ")");
+  if (a.innumero) {
+    if (c == ' ')
+      return chiuditoken(a, a.valore, a.iniziotoken, std::move(a.cifre));
+    if (c < '0' || c > '9')
+      return guasto(a, colonna, descrivi(c));
+    if (a.valore <= a.limite)
+      a.valore = a.valore * 10 + (c - '0');
+    if (a.valore > a.limite)
+      a.valore = a.limite + 1;
+    if (a.cifre.size() < 12)
+      a.cifre += static_cast<char>(c);
+    return true;
   }
-  return std::nullopt;
+  if (c == ' ' && colonna > 1)
+    return true; // between tokens
+  if (a.contati >= a.limite)
+    return troppi(a, colonna);
+  if (c == '0') {
+    ++a.contati;
+    return chiuditoken(a, 0, colonna, "0");
+  }
+  if (c < '1' || c > '9')
+    return guasto(a, colonna, descrivi(c));
+  ++a.contati;
+  a.innumero = true;
+  a.iniziotoken = colonna;
+  a.valore = c - '0';
+  a.cifre.assign(1, static_cast<char>(c));
+  return true;
+}
+
+// The first line is over: it fixes N, then its values are checked.
+bool chiudiprima(Analisi &a) {
+  if (a.colonna == 0)
+    return guasto(a, 1, "la prima riga e' vuota: deve contenere i valori della prima riga");
+  const int n = a.contati;
+  const int q = latoquadrato(n);
+  if (n % q != 0)
+    return guasto(a, 1,
+                  "lato " + std::to_string(n) + " non ammesso: il lato dei quadrati (" +
+                      std::to_string(q) + ") non divide il lato della tabella");
+  a.n = n;
+  a.limite = n;
+  a.esito.griglia.assign(n, std::vector<int>(n, 0));
+  a.registro.emplace(n);
+  for (int c = 0; c < n; ++c)
+    if (!poni(a, c, a.prima[c].valore, a.prima[c].colonna, a.prima[c].cifre))
+      return false;
+  a.prima.clear();
+  return true;
+}
+
+// The end of the current line, by a line feed or, when acapo is false, by
+// the end of the input.
+bool chiudilinea(Analisi &a, bool acapo) {
+  if (a.innumero && !chiuditoken(a, a.valore, a.iniziotoken, std::move(a.cifre)))
+    return false;
+  if (a.n == 0 && !chiudiprima(a))
+    return false;
+  if (!acapo)
+    return guasto(a, a.colonna + 1, "l'ultima riga non termina con un a capo");
+  ++a.linea;
+  a.colonna = 0;
+  a.contati = 0;
+  return true;
 }
 
 } // namespace
 
-Lettura leggipuzzle(const std::string &testo) {
-  if (testo.empty())
-    return guasto(1, 1, "il file e' vuoto");
+Registro::Registro(int lato)
+    : n(lato), q(latoquadrato(lato)), inriga(lato * lato), incolonna(lato * lato),
+      inquadrato((lato / q) * (lato / q) * lato) {}
 
-  int n = 0;
-  std::vector<Gettone> tok;
-  Lettura esito;
-  std::optional<Registro> registro; // built once N is known
-
-  std::size_t inizio = 0;
-  for (int linea = 1; inizio < testo.size(); ++linea) {
-    // The line runs to its "\n" (a "\r" right before it is part of the line
-    // end); a last line without one is read, then refused if nothing else is wrong.
-    std::size_t fine = testo.find('\n', inizio);
-    const bool senzaacapo = fine == std::string::npos;
-    std::size_t lunghezza = (senzaacapo ? testo.size() : fine) - inizio;
-    if (!senzaacapo && lunghezza > 0 && testo[fine - 1] == '\r')
-      --lunghezza;
-    const std::string riga = testo.substr(inizio, lunghezza);
-    inizio = senzaacapo ? testo.size() : fine + 1;
-
-    if (linea == 1) {
-      if (riga.empty())
-        return guasto(1, 1, "la prima riga e' vuota: deve contenere i valori della prima riga");
-      const Guasto g = gettoni(riga, LATO_MASSIMO, tok);
-      if (auto l = esaminariga(esito, nullptr, 1, LATO_MASSIMO, tok, g, 0))
-        return *l;
-      n = static_cast<int>(tok.size());
-      const int q = latoquadrato(n);
-      if (n % q != 0)
-        return guasto(1, 1,
-                      "lato " + std::to_string(n) + " non ammesso: il lato dei quadrati (" +
-                          std::to_string(q) + ") non divide il lato della tabella");
-      esito.griglia.assign(n, std::vector<int>(n, 0));
-      registro.emplace(n);
-      if (auto l = esaminariga(esito, &*registro, 1, n, tok, {}, n))
-        return *l;
-    } else if (linea - 1 >= n) {
-      if (!riga.empty())
-        return guasto(linea, 1,
-                      "contenuto dopo l'ultima riga della tabella (le righe sono " +
-                          std::to_string(n) + ")");
-    } else {
-      const Guasto g = gettoni(riga, n, tok);
-      if (auto l = esaminariga(esito, &*registro, linea, n, tok, g, n))
-        return *l;
-    }
-    if (senzaacapo)
-      return guasto(linea, static_cast<int>(riga.size()) + 1,
-                    "l'ultima riga non termina con un a capo");
+std::string Registro::registra(int r, int c, int v) {
+  const int qui = r * n + c;
+  const int b = (r / q) * (n / q) + c / q;
+  struct Unita {
+    std::vector<int> &posto;
+    int indice;
+    std::string nome;
+  } unita[] = {{inriga, r, "nella riga " + std::to_string(r + 1)},
+               {incolonna, c, "nella colonna " + std::to_string(c + 1)},
+               {inquadrato, b, "nel quadrato di " + cella(qui, n)}};
+  for (auto &u : unita) {
+    int &posto = u.posto[u.indice * n + v - 1];
+    if (posto != 0)
+      return "valore " + std::to_string(v) + " ripetuto " + u.nome + ": celle " +
+             cella(posto - 1, n) + " e " + cella(qui, n);
   }
-  esito.valida = true;
-  return esito;
+  for (auto &u : unita)
+    u.posto[u.indice * n + v - 1] = qui + 1;
+  return {};
+}
+
+// A "\r" is held back until the next byte shows whether it ends the line.
+bool analizza(Analisi &a, std::string_view pezzo) {
+  if (!pezzo.empty())
+    a.vuoto = false;
+  for (const char ch : pezzo) {
+    if (a.guasto)
+      return false;
+    const auto c = static_cast<unsigned char>(ch);
+    if (a.crinattesa) {
+      a.crinattesa = false;
+      if (c == '\n') {
+        chiudilinea(a, true);
+        continue;
+      }
+      if (!prendi(a, '\r'))
+        return false;
+    }
+    if (c == '\r')
+      a.crinattesa = true;
+    else if (c == '\n')
+      chiudilinea(a, true);
+    else
+      prendi(a, c);
+  }
+  return !a.guasto;
+}
+
+// A last line without a line feed (a lone "\r" at the very end included) is
+// read, then refused if nothing else is wrong.
+Lettura concludi(Analisi &a) {
+  if (!a.guasto && a.vuoto)
+    guasto(a, 1, "il file e' vuoto");
+  if (!a.guasto && (a.colonna > 0 || a.crinattesa))
+    chiudilinea(a, false);
+  if (!a.guasto)
+    a.esito.valida = true;
+  return std::move(a.esito);
+}
+
+Lettura leggipuzzle(const std::string &testo) {
+  Analisi a;
+  analizza(a, testo);
+  return concludi(a);
 }
 
 std::string messaggiolettura(const std::string &file, const Lettura &l) {
@@ -216,19 +224,23 @@ std::string messaggiolettura(const std::string &file, const Lettura &l) {
          ": errore: " + l.messaggio + "\n";
 }
 
-Caricamento caricafile(const std::string &nome, std::string &testo) {
+Caricamento leggifile(const std::string &nome, Lettura &l) {
   std::error_code ec;
   if (std::filesystem::is_directory(nome, ec))
     return Caricamento::apertura;
   std::FILE *f = std::fopen(nome.c_str(), "rb");
   if (f == nullptr)
     return Caricamento::apertura;
-  testo.clear();
-  char buf[1 << 16];
+  std::vector<char> buf(PEZZO);
+  Analisi a;
   std::size_t letti;
-  while ((letti = std::fread(buf, 1, sizeof buf, f)) > 0)
-    testo.append(buf, letti);
-  const bool errore = std::ferror(f) != 0;
+  while ((letti = std::fread(buf.data(), 1, buf.size(), f)) > 0)
+    if (!analizza(a, {buf.data(), letti}))
+      break;
+  const bool errore = !a.guasto && std::ferror(f) != 0;
   std::fclose(f);
-  return errore ? Caricamento::lettura : Caricamento::riuscito;
+  if (errore)
+    return Caricamento::lettura;
+  l = concludi(a);
+  return Caricamento::riuscito;
 }

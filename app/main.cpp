@@ -1,8 +1,9 @@
 // Entry of the program: reads the puzzle named by "-i" (default "in.txt"),
 // echoes it, searches, and on success writes the two pages.
 //
-// Exit status: 1 after a solution, and 1 when there is none; 2 when the
-// command line, the puzzle file or a page could not be used.
+// Exit status: 1 after a solution with both pages written; 2 when the
+// command line, the puzzle file or a page could not be used; 3 when the
+// puzzle has no solution (no page is written, none is removed).
 #include <cstdio>
 
 #include "app/comando.h"
@@ -18,8 +19,8 @@ int main(int argc, char *argv[]) {
     return 2;
   }
 
-  std::string testo;
-  switch (caricafile(comando.fileinput, testo)) {
+  Lettura puzzle;
+  switch (leggifile(comando.fileinput, puzzle)) {
   case Caricamento::riuscito:
     break;
   case Caricamento::apertura:
@@ -29,8 +30,6 @@ int main(int argc, char *argv[]) {
     console("Errore nella lettura del file " + comando.fileinput + "\n");
     return 2;
   }
-
-  const Lettura puzzle = leggipuzzle(testo);
   if (!puzzle.valida) {
     console(messaggiolettura(comando.fileinput, puzzle));
     return 2;
@@ -42,13 +41,16 @@ int main(int argc, char *argv[]) {
   console("\nTabella iniziale:\n\n" + ecogriglia(tabella));
   tp0 = orologio();
 
-  if (!inserisci(tabella, 0, 0))
-    return 1;
-
-  tp1 = orologio();
-  const bool pagine = stampatabella(tabella, passi);
+  int stato = 3;
+  if (inserisci(tabella, 0, 0)) {
+    tp1 = orologio();
+    stato = stampatabella(tabella, passi) ? 1 : 2;
+  } else {
+    // No page: whatever pages stand in the folder belong to an earlier run.
+    console("\n\nNessuna soluzione.");
+  }
   console("\n\nEsecuzione terminata.");
   console("\nPremere un tasto per chiudere questa finestra.\n");
   std::getchar();
-  return pagine ? 1 : 2;
+  return stato;
 }

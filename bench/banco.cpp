@@ -32,12 +32,11 @@
 namespace {
 
 bool leggi(const char *nome, Griglia &g) {
-  std::string testo;
-  if (caricafile(nome, testo) != Caricamento::riuscito) {
+  Lettura l;
+  if (leggifile(nome, l) != Caricamento::riuscito) {
     std::fprintf(stderr, "Errore nell'apertura del file %s\n", nome);
     return false;
   }
-  const Lettura l = leggipuzzle(testo);
   if (!l.valida) {
     std::fputs(messaggiolettura(nome, l).c_str(), stderr);
     return false;

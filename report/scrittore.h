@@ -3,6 +3,11 @@
 // only points at (riferisci), which must stay as it is until the next write;
 // a caller about to drop or change such a text hands it over instead
 // (custodisci). Any failure is remembered until the close.
+//
+// A page is written under a name of its own beside the page's name and put
+// in its place only once complete and closed: the page's name shows the
+// earlier page or the new one whole, never a part, and a symbolic link
+// standing there is replaced, not written through.
 #pragma once
 
 #include <cstddef>
@@ -25,14 +30,16 @@ struct Pagina {
   int file = -1;
 #endif
   std::string nome;
-  std::string buffer;                                  // copied text since the last write
-  std::vector<Pezzo> pezzi;                            // what the next write writes, in order
+  std::string parziale;     // the file being written, named after the page and this process
+  std::string buffer;       // copied text since the last write
+  std::vector<Pezzo> pezzi; // what the next write writes, in order
   std::vector<std::unique_ptr<std::string>> custoditi; // texts kept alive until then
   std::size_t inattesa = 0;                            // bytes in pezzi
   bool guasta = false;                                 // a write failed
 };
 
-// Opens the page for writing in text mode; on failure prints
+// Creates the partial file of the page for writing in text mode; on failure
+// (a folder at the page's name included) prints
 // "Errore nell'apertura del file NAME\n" and returns false.
 bool apripagina(Pagina &p, const std::string &nome);
 
@@ -42,8 +49,10 @@ inline void riferisci(Pagina &p, std::string_view testo);
 // Keeps a text the pending pieces may point at until they are written.
 void custodisci(Pagina &p, std::unique_ptr<std::string> testo);
 
-// Flushes and closes; on any failure since the opening prints
-// "Errore nella scrittura del file NAME\n" and returns false.
+// Flushes and closes, then puts the page in place; on any failure since the
+// opening removes the partial file, leaves whatever stood at the page's
+// name as it was, prints "Errore nella scrittura del file NAME\n" and
+// returns false.
 bool chiudipagina(Pagina &p);
 
 // Writes the pending pieces; empties the buffer and drops the kept texts.

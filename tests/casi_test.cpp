@@ -13,6 +13,10 @@
 #include "esecuzione.h"
 #include "generatore.h"
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -95,7 +99,10 @@ TEST(Letture, Tabella) {
 // "out.html" and "out4F.html" where the run writes them; optional "stato"
 // (the exit status: else 1 with pages, that of no solution without) and
 // "ostacolo" ("cartella PAGE": a folder stands in the page's place;
-// "pieno PAGE": every write to the page fails). Folder names are made of
+// "pieno PAGE": no file may grow past the expected out.html, or past 512
+// bytes when PAGE is out.html, so that writing PAGE fails). Every run finds
+// pages of an earlier run in its folder: a page it does not write must stay
+// as it was, and no other file may be left behind. Folder names are made of
 // letters, digits and _ only.
 class Casi : public testing::TestWithParam<std::string> {};
 
@@ -107,32 +114,44 @@ TEST_P(Casi, TrascrizioneEPagine) {
   };
   const std::optional<std::string> out = leggi("out.html"), out4f = leggi("out4F.html"),
                                    stato = leggi("stato");
+  const std::string vecchia = "pagina di una corsa precedente\n";
   std::string ostacolo, pagina;
   std::istringstream(leggi("ostacolo").value_or("")) >> ostacolo >> pagina;
 #if defined(_WIN32)
   if (ostacolo == "pieno")
+    GTEST_SKIP() << "no limit on a file's size here to make the writing of a page fail";
 #else
-  if (ostacolo == "pieno" && !fs::exists("/dev/full"))
+  rlimit prima{};
+  getrlimit(RLIMIT_FSIZE, &prima);
 #endif
-    GTEST_SKIP() << "no /dev/full here to stand in for a page every write to which fails";
 
   const Corsa c = esegui(*leggi("in.txt"), {"-i", "in.txt"}, [&](const std::string &d) {
-    if (ostacolo == "cartella")
+    for (const char *p : {"out.html", "out4F.html"})
+      generatore::scrivitutto(d + "/" + p, vecchia);
+    if (ostacolo == "cartella") {
+      fs::remove(d + "/" + pagina);
       fs::create_directory(d + "/" + pagina);
+    }
+#if !defined(_WIN32)
+    rlimit limite = prima;
+    limite.rlim_cur = pagina == "out.html" ? 512 : out.value_or("").size();
     if (ostacolo == "pieno")
-      fs::create_symlink("/dev/full", d + "/" + pagina);
+      setrlimit(RLIMIT_FSIZE, &limite);
+#endif
   });
+#if !defined(_WIN32)
+  setrlimit(RLIMIT_FSIZE, &prima);
+#endif
   EXPECT_EQ(c.stato, stato ? std::stoi(*stato) : out ? 1 : STATO_SENZA_SOLUZIONE);
   EXPECT_EQ(c.errori,
             acapo(*leggi("errori") + std::string(stato || out ? "" : FINE_SENZA_SOLUZIONE)));
   EXPECT_EQ(c.uscita, "");
-  if (pagina != "out.html") { // the page in the way is not the program's
-    ASSERT_EQ(c.out.has_value(), out.has_value());
-    EXPECT_EQ(senzatempo(c.out.value_or("")), acapo(senzatempo(out.value_or(""))));
+  EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+  if (ostacolo != "cartella" || pagina != "out.html") {
+    EXPECT_EQ(senzatempo(c.out.value_or("")), out ? acapo(senzatempo(*out)) : vecchia);
   }
-  if (pagina != "out4F.html") {
-    ASSERT_EQ(c.out4f.has_value(), out4f.has_value());
-    EXPECT_EQ(c.out4f.value_or(""), acapo(out4f.value_or("")));
+  if (ostacolo != "cartella" || pagina != "out4F.html") {
+    EXPECT_EQ(c.out4f.value_or(""), out4f ? acapo(*out4f) : vecchia);
   }
   // Under Wine, "start out.html" reaches a stand-in viewer that notes it:
   // once, for the folder's out.html, whenever that page was created.

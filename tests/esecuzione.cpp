@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -177,8 +178,16 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
   };
   c.out = pagina("out.html");
   c.out4f = pagina("out4F.html");
-  if (const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE"); aperte != nullptr && *aperte)
+  const char *aperte = std::getenv("SUDOKU_PAGINE_APERTE");
+  if (aperte != nullptr && *aperte)
     c.aperte = pagina(aperte).value_or("");
+  for (const auto &voce : fs::directory_iterator(cartella)) {
+    const std::string nome = voce.path().filename().string();
+    if (nome != "in.txt" && nome != ".stderr" && nome != ".stdout" && nome != "out.html" &&
+        nome != "out4F.html" && (aperte == nullptr || nome != aperte))
+      c.altrifile.push_back(nome);
+  }
+  std::sort(c.altrifile.begin(), c.altrifile.end());
   std::error_code ec;
   fs::remove_all(cartella, ec);
   return c;

@@ -12,8 +12,10 @@
 
 // How a run of a puzzle without solution ends: its exit status, and the
 // text printed after the root's deduction report and its "Sottoramo" lines.
-inline constexpr int STATO_SENZA_SOLUZIONE = 1;
-inline constexpr std::string_view FINE_SENZA_SOLUZIONE = "";
+inline constexpr int STATO_SENZA_SOLUZIONE = 3;
+inline constexpr std::string_view FINE_SENZA_SOLUZIONE =
+    "\n\nNessuna soluzione.\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa "
+    "finestra.\n";
 
 struct Corsa {
   int stato = -1;                   // exit status (-1 if it did not exit normally)
@@ -26,6 +28,9 @@ struct Corsa {
   // it was asked to open; empty if it was asked nothing.
   std::optional<std::string> aperte;
   long memoriakb = 0; // peak resident memory of the run in KiB (0 where not known)
+  // The other files the run left in its folder (besides in.txt, the pages,
+  // the captured streams and the stand-in viewer's notes), sorted.
+  std::vector<std::string> altrifile;
 };
 
 // Writes puzzle (when given) to "in.txt" in a new folder, lets prepara touch
