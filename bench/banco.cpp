@@ -56,6 +56,7 @@ struct Soluzione {
   long long nodi;
   int passi;
   bool risolto;
+  Lavoro lavoro;
 };
 Soluzione cronometra(const Griglia &g) {
   preparastato(static_cast<int>(g.size()));
@@ -64,7 +65,16 @@ Soluzione cronometra(const Griglia &g) {
   primozero = 1; // no console report
   const auto t = std::chrono::steady_clock::now();
   const bool risolto = inserisci(tabella, 0, 0);
-  return {secondi(t), lavoro.nodi, classifica, risolto};
+  return {secondi(t), lavoro.nodi, classifica, risolto, lavoro};
+}
+
+// What the completion check did, for the report.
+std::string controlli(const Lavoro &l) {
+  char testo[200];
+  std::snprintf(testo, sizeof testo,
+                "controlli %lld esclusi %lld testimoni %lld incerti %lld rami %lld", l.controlli,
+                l.esclusi, l.testimoni, l.incerti, l.nodicontrollo);
+  return testo;
 }
 
 int conta(const char *nome) {
@@ -72,8 +82,8 @@ int conta(const char *nome) {
   if (!leggi(nome, g))
     return 2;
   const Soluzione s = cronometra(g);
-  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f\n", nome, s.nodi, s.passi,
-              s.risolto ? 1 : 0, s.secondi);
+  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f %s\n", nome, s.nodi, s.passi,
+              s.risolto ? 1 : 0, s.secondi, controlli(s.lavoro).c_str());
   return 0;
 }
 

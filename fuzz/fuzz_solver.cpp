@@ -1,20 +1,20 @@
 // Fuzz target of the search. The bytes become a small puzzle whose givens do
-// not clash; the search runs in process on the program's own state, and what
-// it leaves behind is checked, then compared with the straightforward oracle
-// and with a plain existence test.
+// not clash; the search runs in process on the program's own state, with and
+// without the completion check, and what it leaves behind is checked, then
+// compared with the straightforward oracle and with a plain existence test.
 //
 // Input: the first byte picks the side (1, 4 or 9); each following pair
 // (cell, choice) fills the empty cell `cell mod N*N` with one of the values
 // its row, column and box still allow, or with nothing when there is none.
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "app/stato.h"
 #include "controlli.h"
+#include "esistenza.h"
 #include "riferimento.h"
+#include "solver/completabile.h"
 #include "solver/inserisci.h"
 
 namespace {
@@ -62,63 +62,6 @@ int componi(const std::uint8_t *dati, std::size_t dim, Griglia &g) {
     ++messi;
   }
   return messi;
-}
-
-// Whether g can be completed: backtracking on the empty cell with the fewest
-// values, on bit masks of the values each row, column and box holds; it
-// shares nothing with the program's search.
-struct Completamento {
-  int n, q;
-  std::vector<unsigned> riga, colonna, quadrato; // bit v - 1: value v present
-  std::vector<int> celle;                        // i * n + j of the empty cells
-
-  explicit Completamento(const Griglia &g)
-      : n(static_cast<int>(g.size())), q(radice(n)), riga(n), colonna(n), quadrato(n) {
-    for (int i = 0; i < n; ++i)
-      for (int j = 0; j < n; ++j)
-        if (g[i][j] == 0)
-          celle.push_back(i * n + j);
-        else
-          segna(i, j, 1u << (g[i][j] - 1));
-  }
-  int numquadrato(int i, int j) const { return i / q * q + j / q; }
-  void segna(int i, int j, unsigned bit) {
-    riga[i] ^= bit;
-    colonna[j] ^= bit;
-    quadrato[numquadrato(i, j)] ^= bit;
-  }
-  unsigned liberi(int i, int j) const {
-    return ~(riga[i] | colonna[j] | quadrato[numquadrato(i, j)]) & ((1u << n) - 1);
-  }
-  // Fills celle[k..] (in any order).
-  bool cerca(std::size_t k) {
-    if (k == celle.size())
-      return true;
-    std::size_t scelta = k;
-    int meno = n + 1;
-    for (std::size_t c = k; c < celle.size() && meno > 1; ++c) {
-      const int quanti = std::popcount(liberi(celle[c] / n, celle[c] % n));
-      if (quanti < meno) {
-        meno = quanti;
-        scelta = c;
-      }
-    }
-    std::swap(celle[k], celle[scelta]);
-    const int i = celle[k] / n, j = celle[k] % n;
-    for (unsigned m = liberi(i, j); m != 0; m &= m - 1) {
-      const unsigned bit = m & (~m + 1);
-      segna(i, j, bit);
-      const bool fatto = cerca(k + 1);
-      segna(i, j, bit);
-      if (fatto)
-        return true;
-    }
-    return false;
-  }
-};
-
-bool completabile(const Griglia &g) {
-  return Completamento(g).cerca(0);
 }
 
 // What a run of the search must leave behind, given its outcome.
@@ -172,22 +115,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
     return -1; // too slow to search, see MINIMO_DATI_NOVE
   VERIFICA(coerente(puzzle, n));
 
-  preparastato(n);
-  tabella = puzzle;
-  tabellaold = puzzle;
-  primozero = 1; // no console output
-  const bool risolto = inserisci(tabella, 0, 0);
-  verificaesito(puzzle, risolto);
-
-  VERIFICA(risolto == completabile(puzzle));
-
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
-  VERIFICA(risolto == atteso.risolto);
-  VERIFICA(tabella == atteso.griglia);
-  // Step codes count only on a solution's path (a failed search writes no
-  // pages and may leave other codes behind).
-  VERIFICA(!risolto || passi == atteso.passi);
-  VERIFICA(classifica == atteso.classifica);
-  VERIFICA(lavoro.nodi == atteso.nodi);
+  VERIFICA(atteso.risolto == esistenza::completabile(puzzle));
+  // Without the completion check the search is the oracle's, node for node;
+  // with it, it skips subtrees but ends the same.
+  for (const bool controllo : {false, true}) {
+    controllocompletamento = controllo;
+    preparastato(n);
+    tabella = puzzle;
+    tabellaold = puzzle;
+    primozero = 1; // no console output
+    const bool risolto = inserisci(tabella, 0, 0);
+    controllocompletamento = true;
+    verificaesito(puzzle, risolto);
+    VERIFICA(risolto == atteso.risolto);
+    VERIFICA(tabella == atteso.griglia);
+    // Step codes count only on a solution's path (a failed search writes no
+    // pages and may leave other codes behind).
+    VERIFICA(!risolto || passi == atteso.passi);
+    VERIFICA(classifica == atteso.classifica);
+    VERIFICA(controllo || lavoro.nodi == atteso.nodi);
+    VERIFICA(!controllo || lavoro.nodi <= atteso.nodi);
+  }
   return 0;
 }
