@@ -323,7 +323,7 @@ template <int W> bool ripara(Completamento<W> &k) {
     if (!assegna(k, c, v) || !svuotacoda(k))
       return false;
   }
-  k.testimone = k.valore;
+  k.testimone = k.fase = k.valore;
   return true;
 }
 
@@ -340,9 +340,11 @@ template <int W> Risposta cerca(Completamento<W> &k) {
   if (!propaga(k))
     return Risposta::no;
   const std::size_t base = k.traccia.size();
+  k.fasi = k.fase;
   if (ripara(k))
     return Risposta::si;
   annulla(k, base);
+  std::swap(k.fase, k.fasi);
   long long soglia = PRIMO_RIAVVIO, fallimenti = 0;
   k.pila.clear();
   bool scendi = true;
@@ -357,7 +359,7 @@ template <int W> Risposta cerca(Completamento<W> &k) {
     if (scendi) {
       const int c = scegli(k);
       if (c < 0) {
-        k.testimone = k.valore;
+        k.testimone = k.fase = k.valore;
         return Risposta::si;
       }
       k.pila.push_back({c, k.possibili[c], k.traccia.size()});
@@ -432,7 +434,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   if (credito <= 0)
     return Risposta::forse;
   k.limite = credito;
-  k.nodi = 1; // building and propagating cost about a branch
+  k.nodi = 0;
   if (!costruisci(k, g, i, j, v))
     return Risposta::no;
   return cerca(k);

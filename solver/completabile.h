@@ -48,6 +48,7 @@ template <int W> struct Completamento {
   std::vector<int> testimone;          // the last completion found (empty: none yet)
   std::vector<std::uint32_t> peso;     // [cell]: failures there (a branch, or no value left)
   std::vector<int> fase;               // [cell]: the value it last had, 0 none yet
+  std::vector<int> fasi;               // scratch: fase before a try that failed
   long long nodi = 0;                  // branches tried by the current question
   bool datestimone = false;            // it was answered by the kept completion
   long long limite = 0;                // its allowance

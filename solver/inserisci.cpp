@@ -35,18 +35,19 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
 
 namespace {
 
-// The completion check's allowance, counted in its questions and branches
-// (see completabile), over the whole search: a fixed part, about a second's
-// worth whatever the side (a branch costs about n * n cell visits), up to
-// 100 000; plus one for every two search nodes, a node costing about half a
-// branch at side 25.  Each question may spend a quarter of what is left: a
-// check past it answers "maybe", and the search descends as it would
-// without it, so a puzzle the checks do not help takes at most about twice
-// its time plus the fixed part.
-constexpr long long CELLE_FISSE = 50000000;
+// The completion check's allowance, counted in the branches of its own
+// search over the whole search: a fixed part of about two seconds' worth
+// whatever the side (a branch visits about n * n cells; at side 25 it costs
+// some 20 microseconds, so 100 000), plus one per search node, which costs
+// about half as much.  Each question may spend half of what is left, so
+// that one that wanders leaves some to the next: past it, the check answers
+// "maybe" and the search descends as it would without it.  A puzzle the
+// checks do not help thus takes at most about three times its search time
+// plus the fixed part; counting work instead of time keeps runs repeatable.
+constexpr long long CELLE_FISSE = 62500000;
 constexpr long long RAMI_MASSIMI_FISSI = 100000;
-constexpr long long NODI_PER_RAMO = 2;
-constexpr long long QUOTA = 4;
+constexpr long long NODI_PER_RAMO = 1;
+constexpr long long QUOTA = 2;
 
 // Whether value v+1 at (i, j) of grid g may lead to a completion; false
 // only when the check proves it cannot.
