@@ -327,15 +327,9 @@ template <int W> bool ripara(Completamento<W> &k) {
   return true;
 }
 
-// Branches that fail before the check's search starts over (the first time;
-// each later round allows half as many again).
-constexpr long long PRIMO_RIAVVIO = 1LL << 40;
-
-// The check's own search: depth first from the built grid, branching on
-// scegli's cell, the value it last had there first.  A round that meets
-// too many failures starts over with the failures noted so far steering the
-// choice of cells: a long fruitless branch taken early is left.  Each round
-// allows more failures than the last, so the search stays complete.
+// The check's own search on the built grid: the quick mend (ripara) first,
+// then depth first, branching on scegli's cell, the value it last had there
+// first.
 template <int W> Risposta cerca(Completamento<W> &k) {
   if (!propaga(k))
     return Risposta::no;
@@ -345,17 +339,9 @@ template <int W> Risposta cerca(Completamento<W> &k) {
     return Risposta::si;
   annulla(k, base);
   std::swap(k.fase, k.fasi);
-  long long soglia = PRIMO_RIAVVIO, fallimenti = 0;
   k.pila.clear();
   bool scendi = true;
   while (true) {
-    if (fallimenti > soglia) {
-      annulla(k, base);
-      k.pila.clear();
-      soglia += soglia / 2;
-      fallimenti = 0;
-      scendi = true;
-    }
     if (scendi) {
       const int c = scegli(k);
       if (c < 0) {
@@ -380,10 +366,8 @@ template <int W> Risposta cerca(Completamento<W> &k) {
       v = k.fase[s.cella] - 1;
     togli(s.rimasti, v);
     scendi = assegna(k, s.cella, v) && propaga(k);
-    if (!scendi) {
+    if (!scendi)
       ++k.peso[s.cella];
-      ++fallimenti;
-    }
   }
 }
 
