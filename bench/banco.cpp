@@ -3,10 +3,13 @@
 // done (search nodes, steps) beside the time.
 //
 //   sudoku_bench conta FILE...        nodes, steps, solved, seconds (program's solver)
+//                                     and what its completion checks did
+//   sudoku_bench senza FILE...        the same with the completion check off
 //   sudoku_bench riferimento FILE...  the same with the straightforward solver
 //   sudoku_bench affianca VOLTE FILE  both solvers in turn, VOLTE times each
 //                                     (ours in a batch lasting as long):
-//                                     nodes, steps, median seconds of each, ratio
+//                                     nodes of each, steps, checks, median
+//                                     seconds of each, ratio
 //   sudoku_bench genera N VUOTE SEME  prints a generated puzzle file
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
@@ -22,6 +25,7 @@
 #include "app/stato.h"
 #include "generatore.h"
 #include "riferimento.h"
+#include "solver/completabile.h"
 #include "solver/inserisci.h"
 
 #include <fcntl.h>
@@ -55,6 +59,7 @@ struct Soluzione {
   long long nodi;
   int passi;
   bool risolto;
+  Lavoro lavoro;
 };
 Soluzione cronometra(const Griglia &g) {
   preparastato(static_cast<int>(g.size()));
@@ -63,7 +68,16 @@ Soluzione cronometra(const Griglia &g) {
   primozero = 1; // no console report
   const auto t = std::chrono::steady_clock::now();
   const bool risolto = inserisci(tabella, 0, 0);
-  return {secondi(t), lavoro.nodi, classifica, risolto};
+  return {secondi(t), lavoro.nodi, classifica, risolto, lavoro};
+}
+
+// What the completion check did, for the report.
+std::string controlli(const Lavoro &l) {
+  char testo[200];
+  std::snprintf(testo, sizeof testo,
+                "controlli %lld esclusi %lld testimoni %lld incerti %lld rami %lld", l.controlli,
+                l.esclusi, l.testimoni, l.incerti, l.nodicontrollo);
+  return testo;
 }
 
 int conta(const char *nome) {
@@ -71,8 +85,8 @@ int conta(const char *nome) {
   if (!leggi(nome, g))
     return 2;
   const Soluzione s = cronometra(g);
-  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f\n", nome, s.nodi, s.passi,
-              s.risolto ? 1 : 0, s.secondi);
+  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f %s\n", nome, s.nodi, s.passi,
+              s.risolto ? 1 : 0, s.secondi, controlli(s.lavoro).c_str());
   return 0;
 }
 
@@ -103,6 +117,7 @@ int affianca(int volte, const char *nome) {
     return 2;
   std::vector<double> nostri, loro;
   Soluzione s{};
+  long long nodiloro = 0;
   for (int k = 0; k < volte; ++k) {
     const auto t = std::chrono::steady_clock::now();
     const riferimento::Esito e = riferimento::risolvi(g);
@@ -115,14 +130,16 @@ int affianca(int volte, const char *nome) {
       ++quante;
     } while (somma < loro.back());
     nostri.push_back(somma / quante);
-    if (e.nodi != s.nodi || e.classifica != s.passi) {
+    if (e.risolto != s.risolto || e.classifica != s.passi) {
       std::fprintf(stderr, "%s: i due risolutori non concordano\n", nome);
       return 2;
     }
+    nodiloro = e.nodi;
   }
   const double a = mediana(nostri), b = mediana(loro);
-  std::printf("%s nodi %lld passi %d secondi %.4f riferimento %.4f rapporto %.1f\n", nome, s.nodi,
-              s.passi, a, b, b / a);
+  std::printf("%s nodi %lld nodiriferimento %lld passi %d %s secondi %.4f riferimento %.4f "
+              "rapporto %.1f\n",
+              nome, s.nodi, nodiloro, s.passi, controlli(s.lavoro).c_str(), a, b, b / a);
   return 0;
 }
 
@@ -150,7 +167,9 @@ int misura(const char *cartella, char *argv[]) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-  if (argc >= 3 && std::strcmp(argv[1], "conta") == 0) {
+  if (argc >= 3 && std::strcmp(argv[1], "senza") == 0)
+    controllocompletamento = false;
+  if (argc >= 3 && (std::strcmp(argv[1], "conta") == 0 || std::strcmp(argv[1], "senza") == 0)) {
     for (int k = 2; k < argc; ++k)
       if (conta(argv[k]) != 0)
         return 2;
@@ -174,8 +193,9 @@ int main(int argc, char *argv[]) {
   }
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
-  std::fputs("uso: sudoku_bench conta|riferimento FILE... | affianca VOLTE FILE | genera N VUOTE "
-             "SEME | misura DIR PROG ARG...\n",
-             stderr);
+  std::fputs(
+      "uso: sudoku_bench conta|senza|riferimento FILE... | affianca VOLTE FILE | genera N VUOTE "
+      "SEME | misura DIR PROG ARG...\n",
+      stderr);
   return 2;
 }

@@ -13,7 +13,12 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g);
 
 // Work counters of the last search.
 struct Lavoro {
-  long long nodi = 0; // search nodes entered
+  long long nodi = 0;          // search nodes entered
+  long long controlli = 0;     // values the completion check was asked about
+  long long esclusi = 0;       // ... answered no: their subtrees skipped
+  long long testimoni = 0;     // ... answered yes by the completion it kept
+  long long incerti = 0;       // ... left open, past its allowance
+  long long nodicontrollo = 0; // questions and branches of the check's own search
 };
 extern Lavoro lavoro;
 

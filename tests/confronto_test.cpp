@@ -1,5 +1,6 @@
 // The program's solver against the straightforward oracle of bench/: the
-// same outcome, steps, codes, search nodes and console text on the public
+// same outcome, steps, codes, console text (and search nodes, with the
+// completion check off) on the public
 // collections and on seeded generated puzzles, in process; the real program
 // against the oracle's pages. Every solution passes the independent checker.
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "esecuzione.h"
 #include "generatore.h"
 #include "riferimento.h"
+#include "solver/completabile.h"
 #include "solver/inserisci.h"
 #include "verifica.h"
 
@@ -30,25 +32,34 @@ std::string raccolta(const std::string &nome) {
   return (RACCOLTE / nome).string();
 }
 
-// The search in process, as the entry runs it, against the oracle; returns
-// whether it solved the puzzle.
+// The search in process, as the entry runs it, against the oracle, with the
+// completion check off (the same tree, node for node) and on (the same
+// outcome, to the byte); returns whether it solved the puzzle.
 bool confronta(const Griglia &puzzle) {
   SCOPED_TRACE(testopuzzle(puzzle));
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
-  preparastato(static_cast<int>(puzzle.size()));
-  tabella = tabellaold = puzzle;
-  testing::internal::CaptureStderr();
-  const bool risolto = inserisci(tabella, 0, 0);
-  const std::string console = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(risolto, atteso.risolto);
-  EXPECT_EQ(tabella, atteso.griglia);
-  EXPECT_EQ(classifica, atteso.classifica);
-  EXPECT_EQ(lavoro.nodi, atteso.nodi); // search nodes: the same tree
-  EXPECT_EQ("\nTabella iniziale:\n\n" + ecogriglia(puzzle) + console + (risolto ? FINE : ""),
-            atteso.trascrizione);
-  if (risolto) { // a failed search may leave codes of its dead ends behind
-    EXPECT_EQ(passi, atteso.passi);
-    EXPECT_EQ(verifica::griglia(puzzle, tabella, true), "");
+  bool risolto = false;
+  for (const bool controllo : {false, true}) {
+    SCOPED_TRACE(controllo ? "con il controllo" : "senza il controllo");
+    controllocompletamento = controllo;
+    preparastato(static_cast<int>(puzzle.size()));
+    tabella = tabellaold = puzzle;
+    testing::internal::CaptureStderr();
+    risolto = inserisci(tabella, 0, 0);
+    const std::string console = testing::internal::GetCapturedStderr();
+    controllocompletamento = true;
+    EXPECT_EQ(risolto, atteso.risolto);
+    EXPECT_EQ(tabella, atteso.griglia);
+    EXPECT_EQ(classifica, atteso.classifica);
+    if (!controllo) {
+      EXPECT_EQ(lavoro.nodi, atteso.nodi);
+    }
+    EXPECT_EQ("\nTabella iniziale:\n\n" + ecogriglia(puzzle) + console + (risolto ? FINE : ""),
+              atteso.trascrizione);
+    if (risolto) { // a failed search may leave codes of its dead ends behind
+      EXPECT_EQ(passi, atteso.passi);
+      EXPECT_EQ(verifica::griglia(puzzle, tabella, true), "");
+    }
   }
   return risolto;
 }

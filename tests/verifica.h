@@ -43,6 +43,24 @@ inline std::string griglia(const Griglia &puzzle, const Griglia &g, bool complet
   return {};
 }
 
+// The values (i, j) may take beside the other cells of g: those not in its
+// row, its column or its box, in increasing order.
+inline std::vector<int> ammessi(const Griglia &g, int i, int j) {
+  const int n = static_cast<int>(g.size()), q = lato(n);
+  std::vector<bool> preso(n + 1);
+  for (int k = 0; k < n; ++k)
+    preso[k == j ? 0 : g[i][k]] = preso[k == i ? 0 : g[k][j]] = true;
+  for (int k = 0; k < q * q; ++k) { // the box: q * q cells, fewer than n where q * q < n
+    const int r = i / q * q + k / q, c = j / q * q + k % q;
+    preso[r == i && c == j ? 0 : g[r][c]] = true;
+  }
+  std::vector<int> v;
+  for (int x = 1; x <= n; ++x)
+    if (!preso[x])
+      v.push_back(x);
+  return v;
+}
+
 } // namespace verifica
 
 // For the fuzz targets: a failed check prints what failed and aborts, so

@@ -1,0 +1,430 @@
+#include "solver/completabile.h"
+
+#include <algorithm>
+
+bool controllocompletamento = true;
+
+namespace {
+
+template <int W> int riga(const Completamento<W> &k, int c) {
+  return c / k.n;
+}
+template <int W> int colonna(const Completamento<W> &k, int c) {
+  return c % k.n;
+}
+
+// Marks the units of cell c as changed since their last look.
+template <int W> void tocca(Completamento<W> &k, int c) {
+  const int i = riga(k, c), j = colonna(k, c);
+  k.toccate[i] = k.toccate[k.n + j] = 1;
+  if (k.quadrata)
+    k.toccate[2 * k.n + i / k.q * k.bande + j / k.q] = 1;
+}
+
+// Takes the values in via from cell c, which holds some of them and is
+// empty; trailed.  A cell left with one value is queued.  False when c is
+// left with none.
+template <int W>
+[[gnu::noinline]] bool restringi(Completamento<W> &k, int c, const RigaDi<W> &via) {
+  RigaDi<W> &p = k.possibili[c];
+  k.traccia.push_back({c, 0, p});
+  p = senza(p, via);
+  tocca(k, c);
+  if (vuota(p)) {
+    ++k.peso[c];
+    return false;
+  }
+  if (unico(p))
+    k.coda.push_back(c);
+  return true;
+}
+
+// Takes the values in via from cell c if it is empty (see restringi).
+template <int W>
+[[gnu::always_inline]] inline bool escludi(Completamento<W> &k, int c, const RigaDi<W> &via) {
+  return k.valore[c] != 0 || vuota(k.possibili[c] & via) || restringi(k, c, via);
+}
+
+// Places value v+1 (still possible there) in empty cell c and takes it from
+// the cell's row, column and box; false when that leaves a cell without a
+// value.
+template <int W> bool assegna(Completamento<W> &k, int c, int v) {
+  k.traccia.push_back({c, 0, k.possibili[c]});
+  tocca(k, c);
+  k.valore[c] = v + 1;
+  k.fase[c] = v + 1;
+  k.possibili[c] = RigaDi<W>{};
+  metti(k.possibili[c], v);
+  RigaDi<W> via;
+  metti(via, v);
+  const int i = riga(k, c), j = colonna(k, c), n = k.n;
+  bool ok = true;
+  for (int x = 0; x < n; ++x) {
+    ok = ok && escludi(k, i * n + x, via);
+    ok = ok && escludi(k, x * n + j, via);
+  }
+  const int r0 = i / k.q * k.q, c0 = j / k.q * k.q;
+  for (int r = r0; r < r0 + k.q; ++r)
+    for (int s = c0; s < c0 + k.q; ++s)
+      ok = ok && escludi(k, r * n + s, via);
+  return ok;
+}
+
+// Fills the queued cells that have one value left.
+template <int W> bool svuotacoda(Completamento<W> &k) {
+  while (!k.coda.empty()) {
+    const int c = k.coda.back();
+    k.coda.pop_back();
+    if (k.valore[c] == 0 && !assegna(k, c, primo(k.possibili[c])))
+      return false;
+  }
+  return true;
+}
+
+// Values with exactly one place in a unit get it; false when a value that
+// the unit must hold has no place left.  Rows and columns hold every value;
+// so do boxes when the side is a square.  Looks only at the units changed
+// since their last look.
+template <int W> bool unicinelleunita(Completamento<W> &k, bool &cambiato) {
+  for (std::size_t x = 0; x < k.unita.size(); ++x) {
+    if (!k.toccate[x])
+      continue;
+    k.toccate[x] = 0;
+    const std::vector<int> &u = k.unita[x];
+    RigaDi<W> una, due, posti;
+    for (int c : u)
+      if (k.valore[c] != 0) {
+        metti(posti, k.valore[c] - 1);
+      } else {
+        due = due | (una & k.possibili[c]);
+        una = una | k.possibili[c];
+      }
+    const RigaDi<W> mancanti = senza(k.tuttivalori, posti);
+    if (!vuota(senza(mancanti, una)))
+      return false;
+    RigaDi<W> singoli = senza(mancanti & una, due);
+    for (int v = primo(singoli); v >= 0; v = primo(singoli)) {
+      togli(singoli, v);
+      // Placements since the count may have filled its place, or taken it.
+      int dove = -1;
+      for (int c : u)
+        if (k.valore[c] == v + 1 || (k.valore[c] == 0 && ha(k.possibili[c], v)))
+          dove = c;
+      if (dove < 0)
+        return false;
+      if (k.valore[dove] != 0)
+        continue;
+      if (!assegna(k, dove, v) || !svuotacoda(k))
+        return false;
+      cambiato = true;
+    }
+  }
+  return true;
+}
+
+// The values of each piece where a row (or, with PERCOLONNA, a column) crosses
+// a box, taken from the empty cells: segmenti[linea * bande + pezzo].
+template <bool PERCOLONNA, int W> void misurasegmenti(Completamento<W> &k) {
+  const int n = k.n;
+  k.segmenti.assign(static_cast<std::size_t>(n * k.bande), RigaDi<W>{});
+  for (int l = 0; l < n; ++l)
+    for (int x = 0; x < n; ++x) {
+      const int c = PERCOLONNA ? x * n + l : l * n + x;
+      if (k.valore[c] == 0)
+        k.segmenti[l * k.bande + x / k.q] = k.segmenti[l * k.bande + x / k.q] | k.possibili[c];
+    }
+}
+
+// Takes the values in via from the empty cells of the box of band b, stack s,
+// but for those of line l (a row, or with PERCOLONNA a column).
+template <bool PERCOLONNA, int W>
+bool escludiinquadrato(Completamento<W> &k, int b, int s, int l, const RigaDi<W> &via,
+                       bool &cambiato) {
+  for (int r = b * k.q; r < (b + 1) * k.q; ++r)
+    for (int x = s * k.q; x < (s + 1) * k.q; ++x)
+      if ((PERCOLONNA ? x : r) != l) {
+        const std::size_t prima = k.traccia.size();
+        if (!escludi(k, r * k.n + x, via))
+          return false;
+        cambiato = cambiato || k.traccia.size() != prima;
+      }
+  return true;
+}
+
+// Takes the values in via from the empty cells of line l (a row, or with
+// PERCOLONNA a column) outside its piece p.
+template <bool PERCOLONNA, int W>
+bool escludiinlinea(Completamento<W> &k, int l, int p, const RigaDi<W> &via, bool &cambiato) {
+  for (int x = 0; x < k.n; ++x)
+    if (x / k.q != p) {
+      const std::size_t prima = k.traccia.size();
+      if (!escludi(k, PERCOLONNA ? x * k.n + l : l * k.n + x, via))
+        return false;
+      cambiato = cambiato || k.traccia.size() != prima;
+    }
+  return true;
+}
+
+// The line/box elimination along rows (or columns), from the pieces as they
+// stood when measured: the cells only lose values since, so what the pieces
+// rule out stays ruled out.
+// - A value whose places in a line all lie in one box is in that box within
+//   the line, so nowhere else in the box (any side: a box holds a value at
+//   most once).
+// - When every box holds every value (square sides), a value whose places in
+//   a box all lie in one line is there, so nowhere else in the line.
+template <bool PERCOLONNA, int W> bool incroci(Completamento<W> &k, bool &cambiato) {
+  misurasegmenti<PERCOLONNA>(k);
+  const int n = k.n, q = k.q, bande = k.bande;
+  const auto pezzo = [&](int l, int p) { return k.segmenti[l * bande + p]; };
+  for (int l = 0; l < n; ++l) {
+    RigaDi<W> una, due;
+    for (int p = 0; p < bande; ++p) {
+      due = due | (una & pezzo(l, p));
+      una = una | pezzo(l, p);
+    }
+    const RigaDi<W> soli = senza(una, due);
+    if (vuota(soli))
+      continue;
+    for (int p = 0; p < bande; ++p) {
+      // Only values the box's other lines may still hold.
+      RigaDi<W> altrove;
+      for (int m = l / q * q; m < (l / q + 1) * q; ++m)
+        if (m != l)
+          altrove = altrove | pezzo(m, p);
+      const RigaDi<W> via = pezzo(l, p) & soli & altrove;
+      if (!vuota(via) && !escludiinquadrato<PERCOLONNA>(k, PERCOLONNA ? p : l / q,
+                                                        PERCOLONNA ? l / q : p, l, via, cambiato))
+        return false;
+    }
+  }
+  if (!k.quadrata)
+    return true;
+  for (int b = 0; b < bande; ++b)
+    for (int p = 0; p < bande; ++p) {
+      // The lines b*q.. of the band (or stack) b, crossing box piece p.
+      RigaDi<W> una, due;
+      for (int l = b * q; l < (b + 1) * q; ++l) {
+        due = due | (una & pezzo(l, p));
+        una = una | pezzo(l, p);
+      }
+      const RigaDi<W> soli = senza(una, due);
+      if (vuota(soli))
+        continue;
+      for (int l = b * q; l < (b + 1) * q; ++l) {
+        // Only values the line may still hold outside the box.
+        RigaDi<W> altrove;
+        for (int m = 0; m < bande; ++m)
+          if (m != p)
+            altrove = altrove | pezzo(l, m);
+        const RigaDi<W> via = pezzo(l, p) & soli & altrove;
+        if (!vuota(via) && !escludiinlinea<PERCOLONNA>(k, l, p, via, cambiato))
+          return false;
+      }
+    }
+  return true;
+}
+
+// Deduces until nothing changes; false on a contradiction.
+template <int W> bool propaga(Completamento<W> &k) {
+  bool cambiato = true;
+  while (cambiato) {
+    cambiato = false;
+    if (!svuotacoda(k) || !unicinelleunita(k, cambiato))
+      return false;
+    if (cambiato)
+      continue;
+    if (!incroci<false>(k, cambiato) || !incroci<true>(k, cambiato))
+      return false;
+  }
+  return svuotacoda(k);
+}
+
+// Takes the grid back to the trail's first `marca` changes, a state where
+// propagation had come to rest.
+template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
+  while (k.traccia.size() > marca) {
+    const Traccia<W> &t = k.traccia.back();
+    k.possibili[t.cella] = t.possibili;
+    k.valore[t.cella] = t.valore;
+    k.traccia.pop_back();
+  }
+  k.coda.clear();
+  // Every mark is one the search's propagation had come to rest at: no
+  // unit gives anything there.
+  std::fill(k.toccate.begin(), k.toccate.end(), 0);
+}
+
+// The empty cell to branch on: fewest values for its failures (the ratio
+// of values to failures + 1 least); -1 when the grid is full.
+template <int W> int scegli(const Completamento<W> &k) {
+  int migliore = -1;
+  long long quanti = 1, peso = 0; // the best ratio so far: quanti / peso
+  for (int c = 0; c < k.n * k.n; ++c)
+    if (k.valore[c] == 0) {
+      const long long qc = conta(k.possibili[c]), pc = k.peso[c] + 1;
+      if (migliore < 0 || qc * peso < quanti * pc) {
+        migliore = c;
+        quanti = qc;
+        peso = pc;
+      }
+    }
+  return migliore;
+}
+
+// Builds the check's grid: g with v at (i, j), every empty cell with the
+// values its row, column and box leave; false when a cell has none.
+template <int W> bool costruisci(Completamento<W> &k, const Griglia &g, int i, int j, int v) {
+  const int n = k.n, q = k.q;
+  std::vector<RigaDi<W>> inriga(n), incolonna(n), inquadrato(k.bande * k.bande);
+  const auto dato = [&](int r, int s) { return r == i && s == j ? v : g[r][s]; };
+  for (int r = 0; r < n; ++r)
+    for (int s = 0; s < n; ++s)
+      if (dato(r, s) != 0) {
+        metti(inriga[r], dato(r, s) - 1);
+        metti(incolonna[s], dato(r, s) - 1);
+        metti(inquadrato[r / q * k.bande + s / q], dato(r, s) - 1);
+      }
+  k.traccia.clear();
+  k.coda.clear();
+  std::fill(k.toccate.begin(), k.toccate.end(), 1);
+  for (int r = 0; r < n; ++r)
+    for (int s = 0; s < n; ++s) {
+      const int c = r * n + s, x = dato(r, s);
+      k.valore[c] = x;
+      k.possibili[c] = RigaDi<W>{};
+      if (x != 0) {
+        metti(k.possibili[c], x - 1);
+        continue;
+      }
+      k.possibili[c] =
+          senza(k.tuttivalori, inriga[r] | incolonna[s] | inquadrato[r / q * k.bande + s / q]);
+      if (vuota(k.possibili[c]))
+        return false;
+      if (unico(k.possibili[c]))
+        k.coda.push_back(c);
+    }
+  return true;
+}
+
+// A quick try before the search: fills the empty cells in order, each
+// with the value it last had when it still can (else its first), passing on
+// only the cells left with one value.  Near a completion found before, as
+// the grids of one search mostly are, this mends it at the cost of a
+// placement per cell.  True with the grid full (kept as the completion);
+// false at the first cell left without a value.
+template <int W> bool ripara(Completamento<W> &k) {
+  for (int c = 0; c < k.n * k.n; ++c) {
+    if (k.valore[c] != 0)
+      continue;
+    int v = primo(k.possibili[c]);
+    if (k.fase[c] != 0 && ha(k.possibili[c], k.fase[c] - 1))
+      v = k.fase[c] - 1;
+    if (!assegna(k, c, v) || !svuotacoda(k))
+      return false;
+  }
+  k.testimone = k.fase = k.valore;
+  return true;
+}
+
+// The check's own search on the built grid: the quick mend (ripara) first,
+// then depth first, branching on scegli's cell, the value it last had there
+// first.
+template <int W> Risposta cerca(Completamento<W> &k) {
+  if (!propaga(k))
+    return Risposta::no;
+  const std::size_t base = k.traccia.size();
+  k.fasi = k.fase;
+  if (ripara(k))
+    return Risposta::si;
+  annulla(k, base);
+  std::swap(k.fase, k.fasi);
+  k.pila.clear();
+  bool scendi = true;
+  while (true) {
+    if (scendi) {
+      const int c = scegli(k);
+      if (c < 0) {
+        k.testimone = k.fase = k.valore;
+        return Risposta::si;
+      }
+      k.pila.push_back({c, k.possibili[c], k.traccia.size()});
+    }
+    Scelta<W> &s = k.pila.back();
+    annulla(k, s.marca);
+    if (vuota(s.rimasti)) {
+      k.pila.pop_back();
+      if (k.pila.empty())
+        return Risposta::no;
+      scendi = false;
+      continue;
+    }
+    if (++k.nodi > k.limite)
+      return Risposta::forse;
+    int v = primo(s.rimasti);
+    if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
+      v = k.fase[s.cella] - 1;
+    togli(s.rimasti, v);
+    scendi = assegna(k, s.cella, v) && propaga(k);
+    if (!scendi)
+      ++k.peso[s.cella];
+  }
+}
+
+// Whether the kept completion agrees with g with v at (i, j).
+template <int W> bool confermata(const Completamento<W> &k, const Griglia &g, int i, int j, int v) {
+  if (k.testimone.empty() || k.testimone[i * k.n + j] != v)
+    return false;
+  for (int r = 0; r < k.n; ++r)
+    for (int s = 0; s < k.n; ++s)
+      if (g[r][s] != 0 && k.testimone[r * k.n + s] != g[r][s] && (r != i || s != j))
+        return false;
+  return true;
+}
+
+} // namespace
+
+template <int W> void preparacompletamento(Completamento<W> &k, int n) {
+  k.n = n;
+  k.q = latoquadrato(n);
+  k.bande = n / k.q;
+  k.quadrata = k.q * k.q == n;
+  k.tuttivalori = RigaDi<W>{};
+  for (int v = 0; v < n; ++v)
+    metti(k.tuttivalori, v);
+  k.possibili.assign(static_cast<std::size_t>(n * n), RigaDi<W>{});
+  k.valore.assign(static_cast<std::size_t>(n * n), 0);
+  k.peso.assign(static_cast<std::size_t>(n * n), 0);
+  k.fase.assign(static_cast<std::size_t>(n * n), 0);
+  k.testimone.clear();
+  k.unita.assign(static_cast<std::size_t>(k.quadrata ? 3 * n : 2 * n), {});
+  k.toccate.assign(k.unita.size(), 1);
+  for (int r = 0; r < n; ++r)
+    for (int s = 0; s < n; ++s) {
+      k.unita[r].push_back(r * n + s);
+      k.unita[n + s].push_back(r * n + s);
+      if (k.quadrata)
+        k.unita[2 * n + r / k.q * k.bande + s / k.q].push_back(r * n + s);
+    }
+}
+
+template <int W>
+Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
+                      long long credito) {
+  k.nodi = 0;
+  k.datestimone = confermata(k, g, i, j, v);
+  if (k.datestimone)
+    return Risposta::si;
+  if (credito <= 0)
+    return Risposta::forse;
+  k.limite = credito;
+  k.nodi = 0;
+  if (!costruisci(k, g, i, j, v))
+    return Risposta::no;
+  return cerca(k);
+}
+
+template void preparacompletamento(Completamento<1> &, int);
+template void preparacompletamento(Completamento<2> &, int);
+template Risposta completabile(Completamento<1> &, const Griglia &, int, int, int, long long);
+template Risposta completabile(Completamento<2> &, const Griglia &, int, int, int, long long);

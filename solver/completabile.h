@@ -1,0 +1,71 @@
+// Whether a partly filled grid has a completion: a full grid with every
+// value at most once in each row, column and box.  The search asks before
+// it descends into a value: a subtree whose grid has no completion cannot
+// succeed, since every placement it makes keeps each value at most once
+// per row, column and box.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/stato.h"
+#include "solver/bitutil.h"
+
+enum class Risposta { no, si, forse };
+
+// The search asks the check (default); off, it searches every subtree.
+extern bool controllocompletamento;
+
+// A change to a cell of the check's grid, to undo on backtracking.
+template <int W> struct Traccia {
+  int cella;
+  int valore;
+  RigaDi<W> possibili;
+};
+
+// A branch of the check's own search: the cell, the values left to try
+// there, the trail length before its first value.
+template <int W> struct Scelta {
+  int cella;
+  RigaDi<W> rimasti;
+  std::size_t marca;
+};
+
+// The check's memory across the questions of one search, and its scratch.
+template <int W> struct Completamento {
+  int n = 0, q = 1, bande = 1;
+  bool quadrata = false;               // q * q == n: every box holds every value
+  RigaDi<W> tuttivalori;               // bits [0, n)
+  std::vector<RigaDi<W>> possibili;    // [i*n + j]: values still possible (bit v-1: v);
+                                       // a filled cell holds its own value only
+  std::vector<int> valore;             // [i*n + j]: 0 empty, else the value placed
+  std::vector<Traccia<W>> traccia;     // every change since the grid was built
+  std::vector<int> coda;               // cells left with one value, to fill
+  std::vector<std::vector<int>> unita; // cells of every row, column and (square) box
+  std::vector<char> toccate;           // [unit]: changed since its last look for singles
+  std::vector<RigaDi<W>> segmenti;     // scratch: values of each row and column piece in a box
+  std::vector<Scelta<W>> pila;         // the check's search path
+  std::vector<int> testimone;          // the last completion found (empty: none yet)
+  std::vector<std::uint32_t> peso;     // [cell]: failures there (a branch, or no value left)
+  std::vector<int> fase;               // [cell]: the value it last had, 0 none yet
+  std::vector<int> fasi;               // scratch: fase before a try that failed
+  long long nodi = 0;                  // branches tried by the current question
+  bool datestimone = false;            // it was answered by the kept completion
+  long long limite = 0;                // its allowance
+};
+
+// Prepares k for the questions of a search on grids of side n (1..100,
+// n <= 64 * W): no completion kept, no failures noted.
+template <int W> void preparacompletamento(Completamento<W> &k, int n);
+
+// Whether grid g with value v at (i, j) has a completion.
+// On entry: g has side k.n and repeats no value in a row, column or box;
+// v (1..n) does not stand in row i, column j or the box of (i, j) (whatever
+// (i, j) holds is ignored).  Answers si or no exactly, and forse when it
+// would spend more than `credito` units of work: one for the question, one
+// per branch of its own search (credito <= 0: at once, unless the
+// completion kept from an earlier question fits).  On return k.nodi holds
+// the units spent, k.datestimone whether the kept completion answered.
+template <int W>
+Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
+                      long long credito);

@@ -1,0 +1,87 @@
+// The completion check against a plain backtracking test on thousands of
+// small random partial grids, square sides and not: a wrong "no" would
+// silently change what the search prints.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "app/stato.h"
+#include "esistenza.h"
+#include "generatore.h"
+#include "solver/completabile.h"
+#include "verifica.h"
+
+namespace {
+
+// A partial grid of side n: `prove` random cells each get a random value
+// that their row, column and box still allow, when there is one.
+Griglia casuale(int n, int prove, std::mt19937 &caso) {
+  Griglia g(n, std::vector<int>(n, 0));
+  for (int t = 0; t < prove; ++t) {
+    const int i = static_cast<int>(caso() % n), j = static_cast<int>(caso() % n);
+    const std::vector<int> valori = verifica::ammessi(g, i, j);
+    if (g[i][j] == 0 && !valori.empty())
+      g[i][j] = valori[caso() % valori.size()];
+  }
+  return g;
+}
+
+struct Conteggio {
+  int si = 0, no = 0;
+};
+
+// Asks both forms of the check (one and two words a line) about every value
+// the first empty cell of g may take, with all the allowance they need and
+// with almost none; every answer but "maybe" must be the plain test's.
+template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
+  const int n = static_cast<int>(g.size());
+  int c = 0;
+  while (c < n * n && g[c / n][c % n] != 0)
+    ++c;
+  if (c == n * n)
+    return;
+  const int i = c / n, j = c % n;
+  for (const int v : verifica::ammessi(g, i, j)) {
+    g[i][j] = v;
+    const bool atteso = esistenza::completabile(g);
+    g[i][j] = 0;
+    const Risposta pieno = completabile(k, g, i, j, v, 1LL << 40);
+    ASSERT_EQ(pieno, atteso ? Risposta::si : Risposta::no)
+        << "valore " << v << " in " << i << ", " << j;
+    const Risposta poco = completabile(k, g, i, j, v, 2);
+    ASSERT_TRUE(poco == pieno || poco == Risposta::forse) << "valore " << v;
+    ++(atteso ? conta.si : conta.no);
+  }
+}
+
+TEST(Completabile, ComeUnaRicercaSemplice) {
+  const struct {
+    int n, minimo, massimo, griglie;
+  } casi[] = {{4, 1, 10, 1500}, {6, 4, 24, 1000}, {8, 12, 40, 400}, {9, 20, 50, 400}};
+  for (const auto &caso : casi) {
+    SCOPED_TRACE(caso.n);
+    std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
+    Completamento<1> stretto;
+    Completamento<2> largo;
+    preparacompletamento(stretto, caso.n);
+    preparacompletamento(largo, caso.n);
+    Conteggio conta;
+    for (int s = 0; s < caso.griglie; ++s) {
+      const int prove =
+          caso.minimo + static_cast<int>(casualita() % (caso.massimo - caso.minimo + 1));
+      const Griglia g = casuale(caso.n, prove, casualita);
+      SCOPED_TRACE(generatore::testopuzzle(g));
+      chiedi(stretto, g, conta);
+      chiedi(largo, g, conta);
+      if (HasFatalFailure())
+        return;
+    }
+    // Both answers were put to the test, many times each.
+    EXPECT_GT(conta.si, caso.griglie / 4);
+    EXPECT_GT(conta.no, caso.griglie / 4);
+  }
+}
+
+} // namespace
