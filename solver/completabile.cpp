@@ -17,8 +17,10 @@ template <int W> int colonna(const Completamento<W> &k, int c) {
 template <int W> void tocca(Completamento<W> &k, int c) {
   const int i = riga(k, c), j = colonna(k, c);
   k.toccate[i] = k.toccate[k.n + j] = 1;
+  k.daabbinare[i] = k.daabbinare[k.n + j] = 1;
   if (k.quadrata)
-    k.toccate[2 * k.n + i / k.q * k.bande + j / k.q] = 1;
+    k.toccate[2 * k.n + i / k.q * k.bande + j / k.q] =
+        k.daabbinare[2 * k.n + i / k.q * k.bande + j / k.q] = 1;
 }
 
 // Takes the values in via from cell c, which holds some of them and is
@@ -225,6 +227,76 @@ template <bool PERCOLONNA, int W> bool incroci(Completamento<W> &k, bool &cambia
   return true;
 }
 
+// Looks for an augmenting path from empty cell c of a unit: a value for c,
+// freeing it from the cell it is matched to if that cell can move on.
+// k.visti holds the values already tried on this search; a value newly
+// matched joins k.presi.
+template <int W> bool aumenta(Completamento<W> &k, int c) {
+  const RigaDi<W> prove = k.possibili[c];
+  for (int v = primo(prove); v >= 0; v = prossimo(prove, v + 1)) {
+    if (ha(k.visti, v))
+      continue;
+    metti(k.visti, v);
+    const int d = ha(k.presi, v) ? k.abbinata[v] : -1;
+    if (d < 0 || aumenta(k, d)) {
+      if (d < 0)
+        metti(k.presi, v);
+      k.abbinata[v] = c;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether the empty cells of every unit can take distinct values each: a
+// completion gives them such values, so a unit whose cells cannot all be
+// matched to distinct values of theirs has none (for example three cells
+// sharing two values, which singles and the line/box elimination miss).
+// Each unit's matching starts from the values the cells last had (those
+// of a completion or of the path to one, mostly distinct), then from any
+// value left free, and only then looks for augmenting paths.
+// Looks only at the units changed since they last matched: a unit that
+// matched still does in every earlier state of the check's search (its
+// cells had more values, and those filled since held distinct values
+// the others lacked), so undoing never makes it fail.
+// Off for sides that are not squares: there the failures come from the
+// box rule, and on their empty grids it removed no branch.
+template <int W> bool abbinabili(Completamento<W> &k) {
+  if (!k.quadrata)
+    return true;
+  for (std::size_t x = 0; x < k.unita.size(); ++x) {
+    if (!k.daabbinare[x])
+      continue;
+    const std::vector<int> &u = k.unita[x];
+    k.presi = RigaDi<W>{};
+    k.senzavalore.clear();
+    for (int c : u) {
+      if (k.valore[c] != 0)
+        continue;
+      const int h = k.fase[c] - 1;
+      if (h >= 0 && ha(k.possibili[c], h) && !ha(k.presi, h)) {
+        k.abbinata[h] = c;
+        metti(k.presi, h);
+      } else {
+        k.senzavalore.push_back(c);
+      }
+    }
+    for (int c : k.senzavalore) {
+      const RigaDi<W> liberi = senza(k.possibili[c], k.presi);
+      if (!vuota(liberi)) {
+        k.abbinata[primo(liberi)] = c;
+        metti(k.presi, primo(liberi));
+        continue;
+      }
+      k.visti = RigaDi<W>{};
+      if (!aumenta(k, c))
+        return false;
+    }
+    k.daabbinare[x] = 0;
+  }
+  return true;
+}
+
 // Deduces until nothing changes; false on a contradiction.
 template <int W> bool propaga(Completamento<W> &k) {
   bool cambiato = true;
@@ -288,6 +360,7 @@ template <int W> bool costruisci(Completamento<W> &k, const Griglia &g, int i, i
   k.traccia.clear();
   k.coda.clear();
   std::fill(k.toccate.begin(), k.toccate.end(), 1);
+  std::fill(k.daabbinare.begin(), k.daabbinare.end(), 1);
   for (int r = 0; r < n; ++r)
     for (int s = 0; s < n; ++s) {
       const int c = r * n + s, x = dato(r, s);
@@ -329,9 +402,9 @@ template <int W> bool ripara(Completamento<W> &k) {
 
 // The check's own search on the built grid: the quick mend (ripara) first,
 // then depth first, branching on scegli's cell, the value it last had there
-// first.
+// first; a branch fails when propagation or the units' matching does.
 template <int W> Risposta cerca(Completamento<W> &k) {
-  if (!propaga(k))
+  if (!propaga(k) || !abbinabili(k))
     return Risposta::no;
   const std::size_t base = k.traccia.size();
   k.fasi = k.fase;
@@ -365,9 +438,13 @@ template <int W> Risposta cerca(Completamento<W> &k) {
     if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
       v = k.fase[s.cella] - 1;
     togli(s.rimasti, v);
+    // A failure of the matching alone is not counted against the cell:
+    // counted, it sent the branching astray (one question of a hard
+    // 25 x 25 puzzle ran out of its allowance).
     scendi = assegna(k, s.cella, v) && propaga(k);
     if (!scendi)
       ++k.peso[s.cella];
+    scendi = scendi && abbinabili(k);
   }
 }
 
@@ -396,9 +473,11 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n) {
   k.valore.assign(static_cast<std::size_t>(n * n), 0);
   k.peso.assign(static_cast<std::size_t>(n * n), 0);
   k.fase.assign(static_cast<std::size_t>(n * n), 0);
+  k.abbinata.assign(static_cast<std::size_t>(n), -1);
   k.testimone.clear();
   k.unita.assign(static_cast<std::size_t>(k.quadrata ? 3 * n : 2 * n), {});
   k.toccate.assign(k.unita.size(), 1);
+  k.daabbinare.assign(k.unita.size(), 1);
   for (int r = 0; r < n; ++r)
     for (int s = 0; s < n; ++s) {
       k.unita[r].push_back(r * n + s);

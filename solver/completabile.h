@@ -43,12 +43,17 @@ template <int W> struct Completamento {
   std::vector<int> coda;               // cells left with one value, to fill
   std::vector<std::vector<int>> unita; // cells of every row, column and (square) box
   std::vector<char> toccate;           // [unit]: changed since its last look for singles
+  std::vector<char> daabbinare;        // [unit]: changed since its cells last matched values
   std::vector<RigaDi<W>> segmenti;     // scratch: values of each row and column piece in a box
   std::vector<Scelta<W>> pila;         // the check's search path
   std::vector<int> testimone;          // the last completion found (empty: none yet)
   std::vector<std::uint32_t> peso;     // [cell]: failures there (a branch, or no value left)
   std::vector<int> fase;               // [cell]: the value it last had, 0 none yet
   std::vector<int> fasi;               // scratch: fase before a try that failed
+  std::vector<int> abbinata;           // scratch: [value]: the cell matched to it, if in presi
+  RigaDi<W> visti;                     // scratch: values an augmenting path has been through
+  RigaDi<W> presi;                     // scratch: values matched in the unit
+  std::vector<int> senzavalore;        // scratch: the unit's cells its first matching left out
   long long nodi = 0;                  // branches tried by the current question
   bool datestimone = false;            // it was answered by the kept completion
   long long limite = 0;                // its allowance
