@@ -1,8 +1,11 @@
 #include "solver/completabile.h"
 
 #include <algorithm>
+#include <array>
 
 bool controllocompletamento = true;
+
+int latoscatoleabbinate = 49;
 
 namespace {
 
@@ -13,14 +16,58 @@ template <int W> int colonna(const Completamento<W> &k, int c) {
   return c % k.n;
 }
 
-// Marks the units of cell c as changed since their last look.
+// Marks the units of cell c as changed since their last look for singles.
 template <int W> void tocca(Completamento<W> &k, int c) {
   const int i = riga(k, c), j = colonna(k, c);
   k.toccate[i] = k.toccate[k.n + j] = 1;
-  k.daabbinare[i] = k.daabbinare[k.n + j] = 1;
   if (k.quadrata)
-    k.toccate[2 * k.n + i / k.q * k.bande + j / k.q] =
-        k.daabbinare[2 * k.n + i / k.q * k.bande + j / k.q] = 1;
+    k.toccate[2 * k.n + i / k.q * k.bande + j / k.q] = 1;
+}
+
+// The place of cell c in unit x: its column in a row, its row in a
+// column, its order in a box.
+template <int W> int posto(const Completamento<W> &k, int x, int c) {
+  if (x < k.n)
+    return c % k.n;
+  if (x < 2 * k.n)
+    return c / k.n;
+  return c / k.n % k.q * k.q + c % k.n % k.q;
+}
+
+// The matched units of cell c (its row, its column, its box when boxes are
+// matched) and its place in each: entry x of the result is the unit's
+// index, entry x + 3 the index of c's last matched value.
+template <int W> std::array<int, 6> posti(const Completamento<W> &k, int c) {
+  const int n = k.n, i = c / n, j = c % n, b = 2 * n + i / k.q * k.bande + j / k.q;
+  return {i,
+          n + j,
+          b,
+          i * n + posto(k, i, c),
+          (n + j) * n + posto(k, n + j, c),
+          b * n + posto(k, b, c)};
+}
+
+// Cell c loses the values in via: a unit whose last matching gave c one
+// of them must match again.
+template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
+  const std::array<int, 6> u = posti(k, c);
+  for (int x = 0; x < k.lineeabbinate / k.n; ++x) {
+    const int h = k.accoppiato[u[x + 3]];
+    if (h >= 0 && ha(via, h))
+      k.daabbinare[u[x]] = 1;
+  }
+}
+
+// Cell c is given value v: a unit whose last matching gave v to another
+// cell must match again.  The matchings keep v for c, so that after undoing
+// they still give each empty cell a distinct value it can take.
+template <int W> void fissa(Completamento<W> &k, int c, int v) {
+  const std::array<int, 6> u = posti(k, c);
+  for (int x = 0; x < k.lineeabbinate / k.n; ++x) {
+    if (k.accoppiato[u[x + 3]] != v)
+      k.daabbinare[u[x]] = 1;
+    k.accoppiato[u[x + 3]] = v;
+  }
 }
 
 // Takes the values in via from cell c, which holds some of them and is
@@ -32,6 +79,7 @@ template <int W>
   k.traccia.push_back({c, 0, p});
   p = senza(p, via);
   tocca(k, c);
+  sfila(k, c, via);
   if (vuota(p)) {
     ++k.peso[c];
     return false;
@@ -53,6 +101,7 @@ template <int W>
 template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   k.traccia.push_back({c, 0, k.possibili[c]});
   tocca(k, c);
+  fissa(k, c, v);
   k.valore[c] = v + 1;
   k.fase[c] = v + 1;
   k.possibili[c] = RigaDi<W>{};
@@ -252,30 +301,34 @@ template <int W> bool aumenta(Completamento<W> &k, int c) {
 // completion gives them such values, so a unit whose cells cannot all be
 // matched to distinct values of theirs has none (for example three cells
 // sharing two values, which singles and the line/box elimination miss).
-// Each unit's matching starts from the values the cells last had (those
-// of a completion or of the path to one, mostly distinct), then from any
-// value left free, and only then looks for augmenting paths.
-// Looks only at the units changed since they last matched: a unit that
-// matched still does in every earlier state of the check's search (its
-// cells had more values, and those filled since held distinct values
-// the others lacked), so undoing never makes it fail.
-// Rows and columns only (the first 2 * n units): boxes as well made the
-// random 25 x 25 puzzles a fifth slower and one of them two and a half
-// times.  Off for sides that are not squares: there the failures come
-// from the box rule, and on their empty grids it removed no branch.
+// Each unit keeps the matching it last found, and a filled cell the value
+// it was given (fissa).  Only a unit whose matching a change has broken
+// matches again (daabbinare: a cell lost its matched value, or took
+// another): it starts from what is left of its last matching, then gives
+// any value left free, and only then looks for augmenting paths.  Undoing
+// keeps a kept matching whole: the cells get back values, and those
+// emptied take back the values they held, which the others lacked.
+// Rows and columns, and from side latoscatoleabbinate on boxes too
+// (k.lineeabbinate units in all): at side 25 boxes made the random puzzles about twice as slow,
+// while the empty 49 x 49 grid needs them (without, its questions run out
+// of allowance and the search took minutes; with, under a second).  Off
+// for sides that are not squares: there the failures come from the box
+// rule, and on their empty grids it removed no branch.
 template <int W> bool abbinabili(Completamento<W> &k) {
   if (!k.quadrata)
     return true;
-  for (std::size_t x = 0; x < static_cast<std::size_t>(2 * k.n); ++x) {
+  for (std::size_t x = 0; x < static_cast<std::size_t>(k.lineeabbinate); ++x) {
     if (!k.daabbinare[x])
       continue;
     const std::vector<int> &u = k.unita[x];
+    int *const ultimo = &k.accoppiato[x * k.n]; // [place in the unit]: its last value
     k.presi = RigaDi<W>{};
     k.senzavalore.clear();
-    for (int c : u) {
+    for (int p = 0; p < k.n; ++p) {
+      const int c = u[p];
       if (k.valore[c] != 0)
         continue;
-      const int h = k.fase[c] - 1;
+      const int h = ultimo[p];
       if (h >= 0 && ha(k.possibili[c], h) && !ha(k.presi, h)) {
         k.abbinata[h] = c;
         metti(k.presi, h);
@@ -294,6 +347,8 @@ template <int W> bool abbinabili(Completamento<W> &k) {
       if (!aumenta(k, c))
         return false;
     }
+    for (int v = primo(k.presi); v >= 0; v = prossimo(k.presi, v + 1))
+      ultimo[posto(k, static_cast<int>(x), k.abbinata[v])] = v;
     k.daabbinare[x] = 0;
   }
   return true;
@@ -346,40 +401,53 @@ template <int W> int scegli(const Completamento<W> &k) {
   return migliore;
 }
 
-// Builds the check's grid: g with v at (i, j), every empty cell with the
-// values its row, column and box leave; false when a cell has none.
-template <int W> bool costruisci(Completamento<W> &k, const Griglia &g, int i, int j, int v) {
-  const int n = k.n, q = k.q;
-  std::vector<RigaDi<W>> inriga(n), incolonna(n), inquadrato(k.bande * k.bande);
-  const auto dato = [&](int r, int s) { return r == i && s == j ? v : g[r][s]; };
-  for (int r = 0; r < n; ++r)
-    for (int s = 0; s < n; ++s)
-      if (dato(r, s) != 0) {
-        metti(inriga[r], dato(r, s) - 1);
-        metti(incolonna[s], dato(r, s) - 1);
-        metti(inquadrato[r / q * k.bande + s / q], dato(r, s) - 1);
-      }
-  k.traccia.clear();
-  k.coda.clear();
-  std::fill(k.toccate.begin(), k.toccate.end(), 1);
-  std::fill(k.daabbinare.begin(), k.daabbinare.end(), 1);
-  for (int r = 0; r < n; ++r)
-    for (int s = 0; s < n; ++s) {
-      const int c = r * n + s, x = dato(r, s);
-      k.valore[c] = x;
-      k.possibili[c] = RigaDi<W>{};
-      if (x != 0) {
-        metti(k.possibili[c], x - 1);
-        continue;
-      }
-      k.possibili[c] =
-          senza(k.tuttivalori, inriga[r] | incolonna[s] | inquadrato[r / q * k.bande + s / q]);
-      if (vuota(k.possibili[c]))
-        return false;
-      if (unico(k.possibili[c]))
-        k.coda.push_back(c);
-    }
+// Places value x (1..n) in cell c of the check's grid, if c is empty;
+// false when c holds another value or can no longer take x.
+template <int W> bool poni(Completamento<W> &k, int c, int x) {
+  if (k.valore[c] != 0)
+    return k.valore[c] == x;
+  return ha(k.possibili[c], x - 1) && assegna(k, c, x - 1);
+}
+
+// Whether every cell the level placed holds the same value in g; `salta`,
+// the cell whose content is to be ignored, holds none.
+template <int W>
+bool intatto(const Completamento<W> &k, const Livello &l, const Griglia &g, int salta) {
+  for (int c : l.celle)
+    if (c == salta || g[c / k.n][c % k.n] != k.base[c])
+      return false;
   return true;
+}
+
+// Brings the check's grid to g but for cell `salta`: drops the levels g
+// no longer holds, then places g's other cells as a new top level and
+// propagates (unless a level below already had no completion).  On
+// return the top level's grid is g without `salta`, at rest.
+template <int W> void allinea(Completamento<W> &k, const Griglia &g, int salta) {
+  std::size_t tenuti = 0;
+  while (tenuti < k.livelli.size() && intatto(k, k.livelli[tenuti], g, salta))
+    ++tenuti;
+  while (k.livelli.size() > tenuti) {
+    annulla(k, k.livelli.back().marca);
+    for (int c : k.livelli.back().celle)
+      k.base[c] = 0;
+    k.livelli.pop_back();
+  }
+  std::vector<int> nuove;
+  for (int c = 0; c < k.n * k.n; ++c)
+    if (c != salta && k.base[c] == 0 && g[c / k.n][c % k.n] != 0)
+      nuove.push_back(c);
+  if (nuove.empty() && !k.livelli.empty())
+    return;
+  const bool sotto = !k.livelli.empty() && k.livelli.back().contraddizione;
+  k.livelli.push_back({k.traccia.size(), nuove, sotto});
+  bool ok = !sotto;
+  for (int c : nuove) {
+    k.base[c] = g[c / k.n][c % k.n];
+    ok = ok && poni(k, c, k.base[c]);
+  }
+  if (!sotto)
+    k.livelli.back().contraddizione = !(ok && propaga(k) && abbinabili(k));
 }
 
 // A quick try before the search: fills the empty cells in order, each
@@ -402,9 +470,10 @@ template <int W> bool ripara(Completamento<W> &k) {
   return true;
 }
 
-// The check's own search on the built grid: the quick mend (ripara) first,
-// then depth first, branching on scegli's cell, the value it last had there
-// first; a branch fails when propagation or the units' matching does.
+// The check's own search from the current grid: the quick mend (ripara)
+// first, then depth first, branching on scegli's cell, the value it last
+// had there first; a branch fails when propagation or the units' matching
+// does.  Leaves the grid changed: the caller undoes.
 template <int W> Risposta cerca(Completamento<W> &k) {
   if (!propaga(k) || !abbinabili(k))
     return Risposta::no;
@@ -476,7 +545,15 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n) {
   k.peso.assign(static_cast<std::size_t>(n * n), 0);
   k.fase.assign(static_cast<std::size_t>(n * n), 0);
   k.abbinata.assign(static_cast<std::size_t>(n), -1);
+  k.accoppiato.assign(static_cast<std::size_t>(3 * n * n), -1);
+  k.lineeabbinate = k.quadrata && n >= latoscatoleabbinate ? 3 * n : 2 * n;
+  k.base.assign(static_cast<std::size_t>(n * n), 0);
+  k.traccia.clear();
+  k.livelli.clear();
+  k.coda.clear();
   k.testimone.clear();
+  for (auto &p : k.possibili)
+    p = k.tuttivalori;
   k.unita.assign(static_cast<std::size_t>(k.quadrata ? 3 * n : 2 * n), {});
   k.toccate.assign(k.unita.size(), 1);
   k.daabbinare.assign(k.unita.size(), 1);
@@ -499,10 +576,14 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   if (credito <= 0)
     return Risposta::forse;
   k.limite = credito;
-  k.nodi = 0;
-  if (!costruisci(k, g, i, j, v))
+  const int c = i * k.n + j;
+  allinea(k, g, c);
+  if (k.livelli.back().contraddizione)
     return Risposta::no;
-  return cerca(k);
+  const std::size_t marca = k.traccia.size();
+  const Risposta r = poni(k, c, v) ? cerca(k) : Risposta::no;
+  annulla(k, marca);
+  return r;
 }
 
 template void preparacompletamento(Completamento<1> &, int);

@@ -16,6 +16,10 @@ enum class Risposta { no, si, forse };
 // The search asks the check (default); off, it searches every subtree.
 extern bool controllocompletamento;
 
+// The smallest side whose boxes the check matches to values as it does rows
+// and columns (49; preparacompletamento reads it).
+extern int latoscatoleabbinate;
+
 // A change to a cell of the check's grid, to undo on backtracking.
 template <int W> struct Traccia {
   int cella;
@@ -31,19 +35,35 @@ template <int W> struct Scelta {
   std::size_t marca;
 };
 
+// The grid of a node of the asking search, as the check holds it: the cells
+// it placed beyond the levels below (each keeps its value while the level
+// stands), the trail length before them, and whether the level's grid was
+// found to have no completion.
+struct Livello {
+  std::size_t marca;
+  std::vector<int> celle;
+  bool contraddizione;
+};
+
 // The check's memory across the questions of one search, and its scratch.
+// Its grid follows the asking search down and up a stack of levels, each
+// propagated once, so that a question costs only its own value's
+// consequences.
 template <int W> struct Completamento {
   int n = 0, q = 1, bande = 1;
-  bool quadrata = false;               // q * q == n: every box holds every value
-  RigaDi<W> tuttivalori;               // bits [0, n)
-  std::vector<RigaDi<W>> possibili;    // [i*n + j]: values still possible (bit v-1: v);
-                                       // a filled cell holds its own value only
-  std::vector<int> valore;             // [i*n + j]: 0 empty, else the value placed
-  std::vector<Traccia<W>> traccia;     // every change since the grid was built
-  std::vector<int> coda;               // cells left with one value, to fill
+  int lineeabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
+  bool quadrata = false;            // q * q == n: every box holds every value
+  RigaDi<W> tuttivalori;            // bits [0, n)
+  std::vector<RigaDi<W>> possibili; // [i*n + j]: values still possible (bit v-1: v);
+                                    // a filled cell holds its own value only
+  std::vector<int> valore;          // [i*n + j]: 0 empty, else the value placed
+  std::vector<Traccia<W>> traccia;  // every change since the empty grid
+  std::vector<Livello> livelli;     // the asking search's grids, the root's first
+  std::vector<int> base;            // [cell]: the value a level placed, 0 none
+  std::vector<int> coda;            // cells left with one value, to fill
   std::vector<std::vector<int>> unita; // cells of every row, column and (square) box
   std::vector<char> toccate;           // [unit]: changed since its last look for singles
-  std::vector<char> daabbinare;        // [unit]: changed since its cells last matched values
+  std::vector<char> daabbinare;        // [unit]: its kept matching broken, to match again
   std::vector<RigaDi<W>> segmenti;     // scratch: values of each row and column piece in a box
   std::vector<Scelta<W>> pila;         // the check's search path
   std::vector<int> testimone;          // the last completion found (empty: none yet)
@@ -51,6 +71,9 @@ template <int W> struct Completamento {
   std::vector<int> fase;               // [cell]: the value it last had, 0 none yet
   std::vector<int> fasi;               // scratch: fase before a try that failed
   std::vector<int> abbinata;           // scratch: [value]: the cell matched to it, if in presi
+  std::vector<int> accoppiato;         // [unit * n + place]: the value the unit's kept matching
+                                       // gives the place's cell, or gave it before it was
+                                       // filled (-1 none yet)
   RigaDi<W> visti;                     // scratch: values an augmenting path has been through
   RigaDi<W> presi;                     // scratch: values matched in the unit
   std::vector<int> senzavalore;        // scratch: the unit's cells its first matching left out
@@ -60,7 +83,7 @@ template <int W> struct Completamento {
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,
-// n <= 64 * W): no completion kept, no failures noted.
+// n <= 64 * W): empty grid, no completion kept, no failures noted.
 template <int W> void preparacompletamento(Completamento<W> &k, int n);
 
 // Whether grid g with value v at (i, j) has a completion.
@@ -71,6 +94,8 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n);
 // per branch of its own search (credito <= 0: at once, unless the
 // completion kept from an earlier question fits).  On return k.nodi holds
 // the units spent, k.datestimone whether the kept completion answered.
+// Questions are cheapest when each grid extends a recent one, as along a
+// search path; any grid is answered rightly.
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito);

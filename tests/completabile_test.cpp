@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "app/stato.h"
@@ -15,10 +16,10 @@
 
 namespace {
 
-// A partial grid of side n: `prove` random cells each get a random value
-// that their row, column and box still allow, when there is one.
-Griglia casuale(int n, int prove, std::mt19937 &caso) {
-  Griglia g(n, std::vector<int>(n, 0));
+// Grid g with up to `prove` more cells: each a random cell given a random
+// value that its row, column and box still allow, when there is one.
+Griglia casuale(Griglia g, int prove, std::mt19937 &caso) {
+  const int n = static_cast<int>(g.size());
   for (int t = 0; t < prove; ++t) {
     const int i = static_cast<int>(caso() % n), j = static_cast<int>(caso() % n);
     const std::vector<int> valori = verifica::ammessi(g, i, j);
@@ -43,10 +44,13 @@ template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
   if (c == n * n)
     return;
   const int i = c / n, j = c % n;
+  // As in the search, the cell asked about holds the value asked before.
+  int prima = 0;
   for (const int v : verifica::ammessi(g, i, j)) {
     g[i][j] = v;
     const bool atteso = esistenza::completabile(g);
-    g[i][j] = 0;
+    g[i][j] = prima;
+    prima = v;
     const Risposta pieno = completabile(k, g, i, j, v, 1LL << 40);
     ASSERT_EQ(pieno, atteso ? Risposta::si : Risposta::no)
         << "valore " << v << " in " << i << ", " << j;
@@ -60,28 +64,43 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
   const struct {
     int n, minimo, massimo, griglie;
   } casi[] = {{4, 1, 10, 1500}, {6, 4, 24, 1000}, {8, 12, 40, 400}, {9, 20, 50, 400}};
-  for (const auto &caso : casi) {
-    SCOPED_TRACE(caso.n);
-    std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
-    Completamento<1> stretto;
-    Completamento<2> largo;
-    preparacompletamento(stretto, caso.n);
-    preparacompletamento(largo, caso.n);
-    Conteggio conta;
-    for (int s = 0; s < caso.griglie; ++s) {
-      const int prove =
-          caso.minimo + static_cast<int>(casualita() % (caso.massimo - caso.minimo + 1));
-      const Griglia g = casuale(caso.n, prove, casualita);
-      SCOPED_TRACE(generatore::testopuzzle(g));
-      chiedi(stretto, g, conta);
-      chiedi(largo, g, conta);
-      if (HasFatalFailure())
-        return;
+  // Boxes matched or not, whatever the side.
+  const int solito = latoscatoleabbinate;
+  for (const auto &caso : casi)
+    for (const int scatole : {4, 100}) {
+      SCOPED_TRACE(std::to_string(caso.n) + (scatole == 4 ? ", scatole" : ""));
+      latoscatoleabbinate = scatole;
+      std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
+      Completamento<1> stretto;
+      Completamento<2> largo;
+      preparacompletamento(stretto, caso.n);
+      preparacompletamento(largo, caso.n);
+      Conteggio conta;
+      // Chains of grids, each but the first of a chain the one before with a
+      // cell emptied and a few filled, as the grids along a search path are.
+      Griglia g;
+      for (int s = 0; s < caso.griglie; ++s) {
+        const int prove =
+            caso.minimo + static_cast<int>(casualita() % (caso.massimo - caso.minimo + 1));
+        if (s % 5 == 0) {
+          g = casuale(Griglia(caso.n, std::vector<int>(caso.n, 0)), prove, casualita);
+        } else {
+          g[casualita() % caso.n][casualita() % caso.n] = 0;
+          g = casuale(g, 1 + static_cast<int>(casualita() % 3), casualita);
+        }
+        SCOPED_TRACE(generatore::testopuzzle(g));
+        chiedi(stretto, g, conta);
+        chiedi(largo, g, conta);
+        if (HasFatalFailure()) {
+          latoscatoleabbinate = solito;
+          return;
+        }
+      }
+      // Both answers were put to the test, many times each.
+      EXPECT_GT(conta.si, caso.griglie / 4);
+      EXPECT_GT(conta.no, caso.griglie / 4);
     }
-    // Both answers were put to the test, many times each.
-    EXPECT_GT(conta.si, caso.griglie / 4);
-    EXPECT_GT(conta.no, caso.griglie / 4);
-  }
+  latoscatoleabbinate = solito;
 }
 
 } // namespace
