@@ -75,8 +75,10 @@ Soluzione cronometra(const Griglia &g) {
 std::string controlli(const Lavoro &l) {
   char testo[200];
   std::snprintf(testo, sizeof testo,
-                "controlli %lld esclusi %lld testimoni %lld incerti %lld rami %lld", l.controlli,
-                l.esclusi, l.testimoni, l.incerti, l.nodicontrollo);
+                "controlli %lld esclusi %lld testimoni %lld incerti %lld rami %lld riesami %lld "
+                "chiusi %lld ramiriesame %lld",
+                l.controlli, l.esclusi, l.testimoni, l.incerti, l.nodicontrollo, l.riesami,
+                l.chiusi, l.nodiriesame);
   return testo;
 }
 

@@ -6,8 +6,14 @@
 bool controllocompletamento = true;
 
 int latoscatoleabbinate = 49;
+int latoclausole = 25;
 
 namespace {
+
+// The plain search's allowance on a question the learning one may take up,
+// and how full (in %) a grid must be for it to.
+constexpr long long QUOTA_SEMPLICE = 64;
+constexpr int PIENE_MINIME = 40;
 
 template <int W> int riga(const Completamento<W> &k, int c) {
   return c / k.n;
@@ -546,6 +552,11 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n) {
   k.fase.assign(static_cast<std::size_t>(n * n), 0);
   k.abbinata.assign(static_cast<std::size_t>(n), -1);
   k.accoppiato.assign(static_cast<std::size_t>(3 * n * n), -1);
+  k.conclausole = k.quadrata && n <= latoclausole;
+  if (k.conclausole) {
+    preparaclausole(k.sat, n);
+    k.ipotesi.assign(static_cast<std::size_t>(n * n), 0);
+  }
   k.lineeabbinate = k.quadrata && n >= latoscatoleabbinate ? 3 * n : 2 * n;
   k.base.assign(static_cast<std::size_t>(n * n), 0);
   k.traccia.clear();
@@ -575,7 +586,17 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     return Risposta::si;
   if (credito <= 0)
     return Risposta::forse;
-  k.limite = credito;
+  // The plain search first, on a short allowance when the learning one
+  // stands behind it (on grids at least PIENE_MINIME % filled: on emptier
+  // ones completions abound, and the plain search finds them faster): it
+  // finds completions near the kept one, and contradictions within reach,
+  // faster; the learning one proves the hard "no"s, and what it learns
+  // stays for the questions after.
+  int vuote = 0;
+  for (const auto &riga : g)
+    vuote += static_cast<int>(std::count(riga.begin(), riga.end(), 0));
+  const bool impara = k.conclausole && vuote * 100 <= (100 - PIENE_MINIME) * k.n * k.n;
+  k.limite = impara ? std::min(credito, QUOTA_SEMPLICE) : credito;
   const int c = i * k.n + j;
   allinea(k, g, c);
   if (k.livelli.back().contraddizione)
@@ -583,7 +604,18 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   const std::size_t marca = k.traccia.size();
   const Risposta r = poni(k, c, v) ? cerca(k) : Risposta::no;
   annulla(k, marca);
-  return r;
+  if (r != Risposta::forse || !impara || credito - k.nodi <= 0)
+    return r;
+  for (int x = 0; x < k.n; ++x)
+    for (int t = 0; t < k.n; ++t)
+      k.ipotesi[x * k.n + t] = g[x][t];
+  k.ipotesi[c] = v;
+  k.sat.chiesta = c;
+  const Esito e = risolviclausole(k.sat, k.ipotesi, credito - k.nodi, k.modello);
+  k.nodi += k.sat.spesi;
+  if (e == Esito::si)
+    k.testimone = k.fase = k.modello;
+  return e == Esito::si ? Risposta::si : e == Esito::no ? Risposta::no : Risposta::forse;
 }
 
 template void preparacompletamento(Completamento<1> &, int);

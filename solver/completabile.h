@@ -10,6 +10,7 @@
 
 #include "app/stato.h"
 #include "solver/bitutil.h"
+#include "solver/clausole.h"
 
 enum class Risposta { no, si, forse };
 
@@ -19,6 +20,12 @@ extern bool controllocompletamento;
 // The smallest side whose boxes the check matches to values as it does rows
 // and columns (49; preparacompletamento reads it).
 extern int latoscatoleabbinate;
+
+// The largest side, a square, whose hard questions go on to the search that
+// learns (solver/clausole.h): 25.  On larger sides its variables and
+// clauses grow too many, and its questions were slower than the plain
+// search's (preparacompletamento reads it).
+extern int latoclausole;
 
 // A change to a cell of the check's grid, to undo on backtracking.
 template <int W> struct Traccia {
@@ -80,6 +87,10 @@ template <int W> struct Completamento {
   long long nodi = 0;                  // branches tried by the current question
   bool datestimone = false;            // it was answered by the kept completion
   long long limite = 0;                // its allowance
+  bool conclausole = false;            // hard questions go on to the learning search
+  Clausole sat;                        // the learning search, its clauses kept between questions
+  std::vector<int> ipotesi;            // scratch: [cell]: the question's grid, for it
+  std::vector<int> modello;            // scratch: the completion it found
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,

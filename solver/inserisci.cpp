@@ -48,10 +48,15 @@ constexpr long long CELLE_FISSE = 62500000;
 constexpr long long RAMI_MASSIMI_FISSI = 100000;
 constexpr long long NODI_PER_RAMO = 1;
 constexpr long long QUOTA = 2;
+// The first look again at an open value, in search nodes; a look may spend
+// as many units as the search entered nodes, scaled to the cost of a branch
+// of the check on side 25 (a branch visits about n * n cells).
+constexpr long long RIESAME_PRIMO = 64;
+constexpr long long CELLE_RIESAME = 625;
 
 // Whether value v+1 at (i, j) of grid g may lead to a completion; false
 // only when the check proves it cannot.
-template <int W> bool promettente(Completamento<W> &k, const Griglia &g, int i, int j, int v) {
+template <int W> Risposta promettente(Completamento<W> &k, const Griglia &g, int i, int j, int v) {
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
   const long long fisso = std::min(RAMI_MASSIMI_FISSI, CELLE_FISSE / (n * n));
@@ -61,7 +66,7 @@ template <int W> bool promettente(Completamento<W> &k, const Griglia &g, int i, 
   lavoro.esclusi += r == Risposta::no;
   lavoro.incerti += r == Risposta::forse;
   lavoro.testimoni += k.datestimone;
-  return r != Risposta::no;
+  return r;
 }
 
 // One node on the current search path.
@@ -71,6 +76,7 @@ struct Nodo {
   Riga possibili;     // values still to try at (i, j)
   std::size_t marca;  // length of the cube's log when the cube was that of the node's grid
   Riga sporchi;       // planes a child's deduction pass has to sweep
+  bool incerto;       // the check left the current value open
 };
 
 // The search with lines of W words.
@@ -117,6 +123,51 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
     return true;
   };
 
+  // Leaves the last node of the path as failed: empties its guessed cell and
+  // its deductions; false when it was the root.
+  const auto abbandona = [&] {
+    const Nodo &nodo = percorso.back();
+    svuotacella(g, cubo, nodo.i, nodo.j);
+    svuotadal(nodo.inizio);
+    percorso.pop_back();
+    note.resize(note.size() - misuranote(cubo));
+    return risali();
+  };
+  // A subtree the check left open may be closed later: once the search has
+  // entered twice as many nodes as at the last look, the shallowest open
+  // value is asked again (see CELLE_RIESAME), so that the looks cost about
+  // as much as the search.  When its grid has no completion, the nodes below
+  // it are left as failed: the subtree would fail, and a subtree that fails
+  // leaves no trace.
+  long long prossimoriesame = RIESAME_PRIMO;
+  const auto riesamina = [&] {
+    prossimoriesame = 2 * lavoro.nodi;
+    std::size_t a = 0;
+    while (a + 1 < percorso.size() && !percorso[a].incerto)
+      ++a;
+    if (a + 1 >= percorso.size())
+      return false;
+    Griglia sua = g; // the grid of node a, with its current value
+    for (std::size_t b = a + 1; b < percorso.size(); ++b)
+      sua[percorso[b].i][percorso[b].j] = 0;
+    for (std::size_t m = percorso[a + 1].inizio; m < piazzate.size(); ++m)
+      sua[piazzate[m].i][piazzate[m].j] = 0;
+    const Nodo &nodo = percorso[a];
+    const long long credito = std::max(1LL, lavoro.nodi * CELLE_RIESAME / (n * n));
+    const Risposta r = completabile(verifica, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], credito);
+    ++lavoro.riesami;
+    lavoro.nodiriesame += verifica.nodi;
+    if (r == Risposta::forse)
+      return false;
+    percorso[a].incerto = false;
+    if (r == Risposta::si)
+      return false;
+    ++lavoro.chiusi;
+    while (percorso.size() > a + 1)
+      abbandona();
+    return true;
+  };
+
   // Enter a node at (i, j); then, as long as the path is not empty, give its
   // last node its next value (descending into a new node) or undo it.
   while (true) {
@@ -151,8 +202,10 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
         continue;
       }
       const Riga restituiti = restituisci(cubo, g, eliminati);
-      percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti});
+      percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti, false});
       salvanote(cubo, note);
+      if (controllocompletamento && lavoro.nodi >= prossimoriesame && riesamina())
+        continue;
     }
     Nodo &nodo = percorso.back();
     const int v = precedente(nodo.possibili, n - 1);
@@ -160,7 +213,10 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       togli(nodo.possibili, v);
       // A value whose grid has no completion fails as its subtree would;
       // the first guess still reports it.
-      if (controllocompletamento && !promettente(verifica, g, nodo.i, nodo.j, v)) {
+      const Risposta r =
+          controllocompletamento ? promettente(verifica, g, nodo.i, nodo.j, v) : Risposta::forse;
+      nodo.incerto = r == Risposta::forse;
+      if (r == Risposta::no) {
         if (primozero == 0)
           console("Sottoramo Principale " + std::to_string(v + 1) + "\n");
         entra = false;
@@ -185,12 +241,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       entra = true;
       continue;
     }
-    // Every value failed: empty the guessed cell and the node's deductions.
-    svuotacella(g, cubo, nodo.i, nodo.j);
-    svuotadal(nodo.inizio);
-    percorso.pop_back();
-    note.resize(note.size() - misuranote(cubo));
-    if (!risali())
+    if (!abbandona())
       return false;
   }
 }

@@ -19,6 +19,9 @@ struct Lavoro {
   long long testimoni = 0;     // ... answered yes by the completion it kept
   long long incerti = 0;       // ... left open, past its allowance
   long long nodicontrollo = 0; // questions and branches of the check's own search
+  long long riesami = 0;       // open values asked again
+  long long chiusi = 0;        // ... found without completion: their subtrees left
+  long long nodiriesame = 0;   // units of work those questions spent
 };
 extern Lavoro lavoro;
 

@@ -11,6 +11,7 @@
 #include "app/stato.h"
 #include "esistenza.h"
 #include "generatore.h"
+#include "solver/clausole.h"
 #include "solver/completabile.h"
 #include "verifica.h"
 
@@ -101,6 +102,54 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
       EXPECT_GT(conta.no, caso.griglie / 4);
     }
   latoscatoleabbinate = solito;
+}
+
+// The learning search alone, along chains of grids (its clauses and
+// ground carried from one question to the next), square sides and not:
+// each answer the plain test's, each completion it finds whole.
+TEST(Completabile, ClausoleComeUnaRicercaSemplice) {
+  for (const int n : {4, 6, 9}) {
+    SCOPED_TRACE(n);
+    std::mt19937 casualita(static_cast<std::uint32_t>(100 + n));
+    Clausole s;
+    preparaclausole(s, n);
+    std::vector<int> ipotesi, modello;
+    Conteggio conta;
+    Griglia g;
+    for (int t = 0; t < 600; ++t) {
+      if (t % 5 == 0)
+        g = casuale(Griglia(n, std::vector<int>(n, 0)), n * n / 3, casualita);
+      else
+        g = casuale(g, 2, casualita);
+      int c = static_cast<int>(casualita() % (n * n));
+      while (g[c / n][c % n] != 0 && c + 1 < n * n)
+        ++c;
+      const int i = c / n, j = c % n;
+      for (const int v : verifica::ammessi(g, i, j)) {
+        Griglia h = g;
+        h[i][j] = v;
+        SCOPED_TRACE(generatore::testopuzzle(h));
+        const bool atteso = esistenza::completabile(h);
+        ipotesi.clear();
+        for (const auto &riga : h)
+          ipotesi.insert(ipotesi.end(), riga.begin(), riga.end());
+        s.chiesta = c;
+        const Esito e = risolviclausole(s, ipotesi, t % 2 == 0 ? 1LL << 40 : 3, modello);
+        if (e == Esito::forse)
+          continue;
+        ASSERT_EQ(e, atteso ? Esito::si : Esito::no);
+        ++(atteso ? conta.si : conta.no);
+        if (!atteso)
+          continue;
+        Griglia completa(n, std::vector<int>(n));
+        for (int x = 0; x < n * n; ++x)
+          completa[x / n][x % n] = modello[x];
+        ASSERT_EQ(verifica::griglia(h, completa, true), "");
+      }
+    }
+    EXPECT_GT(conta.si, 100);
+    EXPECT_GT(conta.no, 100);
+  }
 }
 
 } // namespace
