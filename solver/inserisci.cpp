@@ -35,16 +35,18 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
 
 namespace {
 
-// The completion check's allowance, counted in the branches of its own
-// search over the whole search: a fixed part of about two seconds' worth
-// whatever the side (a branch visits about n * n cells; at side 25 it costs
-// some 20 microseconds, so 100 000), plus one per search node, which costs
-// about half as much.  Each question may spend half of what is left, so
+// The completion check's allowance, counted in the branches (or, on the
+// questions the learning search takes up, its conflicts) of its own search
+// over the whole search: a fixed part of about a second's worth whatever
+// the side (a branch visits about n * n cells; at side 25 it costs some 15
+// microseconds, so 64 000; a conflict there costs a few times more), plus
+// one per search node.  Each question may spend half of what is left, so
 // that one that wanders leaves some to the next: past it, the check answers
-// "maybe" and the search descends as it would without it.  A puzzle the
-// checks do not help thus takes at most about three times its search time
-// plus the fixed part; counting work instead of time keeps runs repeatable.
-constexpr long long CELLE_FISSE = 62500000;
+// "maybe" and the search descends as it would without it.  The empty grids
+// of sides 36 to 64, where the checks rule out little, set the fixed part:
+// it is most of their time.  Counting work instead of time keeps runs
+// repeatable.
+constexpr long long CELLE_FISSE = 40000000;
 constexpr long long RAMI_MASSIMI_FISSI = 100000;
 constexpr long long NODI_PER_RAMO = 1;
 constexpr long long QUOTA = 2;
