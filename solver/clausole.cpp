@@ -30,17 +30,7 @@ std::array<int, 4> regoledi(const Clausole &s, int x) {
 }
 // The variable of the k-th literal (0..n-1) of rule g.
 int variabiledi(const Clausole &s, int g, int k) {
-  const int n = s.n, tipo = g / (n * n), u = g % (n * n) / n, v = g % n;
-  switch (tipo) {
-  case 0:
-    return g * n + k;
-  case 1:
-    return (u * n + k) * n + v;
-  case 2:
-    return (k * n + u) * n + v;
-  default:
-    return ((u / (n / s.q) * s.q + k / s.q) * n + u % (n / s.q) * s.q + k % s.q) * n + v;
-  }
+  return s.membri[static_cast<std::size_t>(g * s.n + k)];
 }
 
 // The heap of variables by activity, most active on top.
@@ -101,11 +91,12 @@ void alza(Clausole &s, int x) {
 
 void assegna(Clausole &s, int lit, int motivo) {
   const int x = lit >> 1;
-  if (lit & 1) {
-    const std::array<int, 4> g = regoledi(s, x);
-    for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
+  const std::array<int, 4> g = regoledi(s, x);
+  for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
+    if (lit & 1)
       --s.aperte[static_cast<std::size_t>(g[k])];
-  }
+    else
+      ++s.soddisfatte[static_cast<std::size_t>(g[k])];
   s.valore[x] = static_cast<signed char>(!(lit & 1));
   s.livello[x] = livelloattuale(s);
   s.motivo[x] = motivo;
@@ -118,11 +109,12 @@ void torna(Clausole &s, int livello) {
   const std::size_t da = static_cast<std::size_t>(s.inizi[livello]);
   for (std::size_t t = da; t < s.traccia.size(); ++t) {
     const int x = s.traccia[t] >> 1;
-    if (s.traccia[t] & 1) {
-      const std::array<int, 4> g = regoledi(s, x);
-      for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
+    const std::array<int, 4> g = regoledi(s, x);
+    for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
+      if (s.traccia[t] & 1)
         ++s.aperte[static_cast<std::size_t>(g[k])];
-    }
+      else
+        --s.soddisfatte[static_cast<std::size_t>(g[k])];
     s.fase[x] = s.valore[x];
     s.valore[x] = -1;
     rimetti(s, x);
@@ -165,7 +157,7 @@ bool propaga(Clausole &s) {
       const std::array<int, 4> g = regoledi(s, p >> 1);
       for (int k = 0; k < (s.quadrata ? 4 : 3); ++k) {
         const int a = s.aperte[static_cast<std::size_t>(g[k])];
-        if (a > 1)
+        if (a > 1 || s.soddisfatte[static_cast<std::size_t>(g[k])] > 0)
           continue;
         int resta = -1;
         for (int h = 0; h < n && a == 1; ++h) {
@@ -185,16 +177,20 @@ bool propaga(Clausole &s) {
     }
     // The clauses watching the literal p made false.
     const int f = p ^ 1;
-    std::vector<int> &ws = s.osservate[static_cast<std::size_t>(f)];
+    std::vector<Osservata> &ws = s.osservate[static_cast<std::size_t>(f)];
     std::size_t i = 0, j = 0;
     while (i < ws.size()) {
-      const int cr = ws[i++];
-      int *l = &s.arena[static_cast<std::size_t>(cr) + 3];
-      const int dim = s.arena[static_cast<std::size_t>(cr)];
+      const Osservata o = ws[i++];
+      if (valorelit(s, o.altro) == 1) { // satisfied: the clause need not be read
+        ws[j++] = o;
+        continue;
+      }
+      int *l = &s.arena[static_cast<std::size_t>(o.clausola) + 3];
+      const int dim = s.arena[static_cast<std::size_t>(o.clausola)];
       if (l[0] == f)
         std::swap(l[0], l[1]);
       if (valorelit(s, l[0]) == 1) {
-        ws[j++] = cr;
+        ws[j++] = {o.clausola, l[0]};
         continue;
       }
       int k = 2;
@@ -202,10 +198,10 @@ bool propaga(Clausole &s) {
         ++k;
       if (k < dim) {
         std::swap(l[1], l[k]);
-        s.osservate[static_cast<std::size_t>(l[1])].push_back(cr);
+        s.osservate[static_cast<std::size_t>(l[1])].push_back({o.clausola, l[0]});
         continue;
       }
-      ws[j++] = cr;
+      ws[j++] = {o.clausola, l[0]};
       if (valorelit(s, l[0]) == 0) {
         while (i < ws.size())
           ws[j++] = ws[i++];
@@ -213,7 +209,7 @@ bool propaga(Clausole &s) {
         s.conflitto.assign(l, l + dim);
         return false;
       }
-      assegna(s, l[0], cr);
+      assegna(s, l[0], o.clausola);
     }
     ws.resize(j);
   }
@@ -320,8 +316,8 @@ int aggiungi(Clausole &s, const std::vector<int> &lits, int lbd, int piano) {
   s.arena.push_back(lbd);
   s.arena.push_back(piano);
   s.arena.insert(s.arena.end(), lits.begin(), lits.end());
-  s.osservate[static_cast<std::size_t>(lits[0])].push_back(cr);
-  s.osservate[static_cast<std::size_t>(lits[1])].push_back(cr);
+  s.osservate[static_cast<std::size_t>(lits[0])].push_back({cr, lits[1]});
+  s.osservate[static_cast<std::size_t>(lits[1])].push_back({cr, lits[0]});
   s.imparate.push_back(cr);
   return cr;
 }
@@ -447,11 +443,12 @@ void abbassa(Clausole &s, int k) {
   torna(s, 0);
   for (int lit : s.traccia) {
     const int x = lit >> 1;
-    if (lit & 1) {
-      const std::array<int, 4> g = regoledi(s, x);
-      for (int r = 0; r < (s.quadrata ? 4 : 3); ++r)
+    const std::array<int, 4> g = regoledi(s, x);
+    for (int r = 0; r < (s.quadrata ? 4 : 3); ++r)
+      if (lit & 1)
         ++s.aperte[static_cast<std::size_t>(g[r])];
-    }
+      else
+        --s.soddisfatte[static_cast<std::size_t>(g[r])];
     s.valore[x] = -1;
     rimetti(s, x);
   }
@@ -522,6 +519,25 @@ void preparaclausole(Clausole &s, int n) {
     }
   }
   s.aperte.assign(static_cast<std::size_t>(regole(s)), n);
+  s.soddisfatte.assign(static_cast<std::size_t>(regole(s)), 0);
+  s.membri.clear();
+  for (int g = 0; g < regole(s); ++g)
+    for (int k = 0; k < n; ++k) {
+      const int tipo = g / (n * n), u = g % (n * n) / n, v = g % n, b = n / s.q;
+      switch (tipo) {
+      case 0:
+        s.membri.push_back(g * n + k);
+        break;
+      case 1:
+        s.membri.push_back((u * n + k) * n + v);
+        break;
+      case 2:
+        s.membri.push_back((k * n + u) * n + v);
+        break;
+      default:
+        s.membri.push_back(((u / b * s.q + k / s.q) * n + u % b * s.q + k % s.q) * n + v);
+      }
+    }
   s.fondo.assign(static_cast<std::size_t>(n * n), 0);
   s.altezza.assign(static_cast<std::size_t>(n * n), 0);
   s.limiteimparate = 5000;
