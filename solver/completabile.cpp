@@ -42,8 +42,9 @@ template <int W> int posto(const Completamento<W> &k, int x, int c) {
 
 // The matched units of cell c (its row, its column, its box when boxes are
 // matched) and its place in each: entry x of the result is the unit's
-// index, entry x + 3 the index of c's last matched value.
-template <int W> std::array<int, 6> posti(const Completamento<W> &k, int c) {
+// index, entry x + 3 the index of c's last matched value.  Worked out
+// once, in preparacompletamento.
+template <int W> std::array<int, 6> calcolaposti(const Completamento<W> &k, int c) {
   const int n = k.n, i = c / n, j = c % n, b = 2 * n + i / k.q * k.bande + j / k.q;
   return {i,
           n + j,
@@ -56,7 +57,7 @@ template <int W> std::array<int, 6> posti(const Completamento<W> &k, int c) {
 // Cell c loses the values in via: a unit whose last matching gave c one
 // of them must match again.
 template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
-  const std::array<int, 6> u = posti(k, c);
+  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
   for (int x = 0; x < k.lineeabbinate / k.n; ++x) {
     const int h = k.accoppiato[u[x + 3]];
     if (h >= 0 && ha(via, h))
@@ -68,7 +69,7 @@ template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
 // cell must match again.  The matchings keep v for c, so that after undoing
 // they still give each empty cell a distinct value it can take.
 template <int W> void fissa(Completamento<W> &k, int c, int v) {
-  const std::array<int, 6> u = posti(k, c);
+  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
   for (int x = 0; x < k.lineeabbinate / k.n; ++x) {
     if (k.accoppiato[u[x + 3]] != v)
       k.daabbinare[u[x]] = 1;
@@ -552,6 +553,9 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n) {
   k.fase.assign(static_cast<std::size_t>(n * n), 0);
   k.abbinata.assign(static_cast<std::size_t>(n), -1);
   k.accoppiato.assign(static_cast<std::size_t>(3 * n * n), -1);
+  k.posti.resize(static_cast<std::size_t>(n * n));
+  for (int c = 0; c < n * n; ++c)
+    k.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
   k.conclausole = k.quadrata && n <= latoclausole;
   if (k.conclausole) {
     preparaclausole(k.sat, n);

@@ -5,6 +5,7 @@
 // per row, column and box.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -68,29 +69,30 @@ template <int W> struct Completamento {
   std::vector<Livello> livelli;     // the asking search's grids, the root's first
   std::vector<int> base;            // [cell]: the value a level placed, 0 none
   std::vector<int> coda;            // cells left with one value, to fill
-  std::vector<std::vector<int>> unita; // cells of every row, column and (square) box
-  std::vector<char> toccate;           // [unit]: changed since its last look for singles
-  std::vector<char> daabbinare;        // [unit]: its kept matching broken, to match again
-  std::vector<RigaDi<W>> segmenti;     // scratch: values of each row and column piece in a box
-  std::vector<Scelta<W>> pila;         // the check's search path
-  std::vector<int> testimone;          // the last completion found (empty: none yet)
-  std::vector<std::uint32_t> peso;     // [cell]: failures there (a branch, or no value left)
-  std::vector<int> fase;               // [cell]: the value it last had, 0 none yet
-  std::vector<int> fasi;               // scratch: fase before a try that failed
-  std::vector<int> abbinata;           // scratch: [value]: the cell matched to it, if in presi
-  std::vector<int> accoppiato;         // [unit * n + place]: the value the unit's kept matching
-                                       // gives the place's cell, or gave it before it was
-                                       // filled (-1 none yet)
-  RigaDi<W> visti;                     // scratch: values an augmenting path has been through
-  RigaDi<W> presi;                     // scratch: values matched in the unit
-  std::vector<int> senzavalore;        // scratch: the unit's cells its first matching left out
-  long long nodi = 0;                  // branches tried by the current question
-  bool datestimone = false;            // it was answered by the kept completion
-  long long limite = 0;                // its allowance
-  bool conclausole = false;            // hard questions go on to the learning search
-  Clausole sat;                        // the learning search, its clauses kept between questions
-  std::vector<int> ipotesi;            // scratch: [cell]: the question's grid, for it
-  std::vector<int> modello;            // scratch: the completion it found
+  std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
+  std::vector<char> toccate;             // [unit]: changed since its last look for singles
+  std::vector<char> daabbinare;          // [unit]: its kept matching broken, to match again
+  std::vector<RigaDi<W>> segmenti;       // scratch: values of each row and column piece in a box
+  std::vector<Scelta<W>> pila;           // the check's search path
+  std::vector<int> testimone;            // the last completion found (empty: none yet)
+  std::vector<std::uint32_t> peso;       // [cell]: failures there (a branch, or no value left)
+  std::vector<int> fase;                 // [cell]: the value it last had, 0 none yet
+  std::vector<int> fasi;                 // scratch: fase before a try that failed
+  std::vector<int> abbinata;             // scratch: [value]: the cell matched to it, if in presi
+  std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
+  std::vector<int> accoppiato;           // [unit * n + place]: the value the unit's kept matching
+                                         // gives the place's cell, or gave it before it was
+                                         // filled (-1 none yet)
+  RigaDi<W> visti;                       // scratch: values an augmenting path has been through
+  RigaDi<W> presi;                       // scratch: values matched in the unit
+  std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
+  long long nodi = 0;                    // branches tried by the current question
+  bool datestimone = false;              // it was answered by the kept completion
+  long long limite = 0;                  // its allowance
+  bool conclausole = false;              // hard questions go on to the learning search
+  Clausole sat;                          // the learning search, its clauses kept between questions
+  std::vector<int> ipotesi;              // scratch: [cell]: the question's grid, for it
+  std::vector<int> modello;              // scratch: the completion it found
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,

@@ -37,16 +37,16 @@ namespace {
 
 // The completion check's allowance, counted in the branches (or, on the
 // questions the learning search takes up, its conflicts) of its own search
-// over the whole search: a fixed part of about a second's worth whatever
-// the side (a branch visits about n * n cells; at side 25 it costs some 15
-// microseconds, so 64 000; a conflict there costs a few times more), plus
-// one per search node.  Each question may spend half of what is left, so
-// that one that wanders leaves some to the next: past it, the check answers
-// "maybe" and the search descends as it would without it.  The empty grids
-// of sides 36 to 64, where the checks rule out little, set the fixed part:
-// it is most of their time.  Counting work instead of time keeps runs
-// repeatable.
-constexpr long long CELLE_FISSE = 40000000;
+// over the whole search: a fixed part of about a second's worth at side 25
+// (a branch visits about n * n cells and costs some 15 microseconds there,
+// a conflict a few times more), and less on larger sides, which it would
+// cost more (at side 64 the checks of the empty grid rule out nothing, and
+// the fixed part was most of its time), plus one per search node.  Each
+// question may spend half of what is left, so that one that wanders leaves
+// some to the next: past it, the check answers "maybe" and the search
+// descends as it would without it.  Counting work instead of time keeps
+// runs repeatable.
+constexpr long long CELLE_FISSE = 62500000;
 constexpr long long RAMI_MASSIMI_FISSI = 100000;
 constexpr long long NODI_PER_RAMO = 1;
 constexpr long long QUOTA = 2;
@@ -61,7 +61,7 @@ constexpr long long CELLE_RIESAME = 625;
 template <int W> Risposta promettente(Completamento<W> &k, const Griglia &g, int i, int j, int v) {
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
-  const long long fisso = std::min(RAMI_MASSIMI_FISSI, CELLE_FISSE / (n * n));
+  const long long fisso = std::min(RAMI_MASSIMI_FISSI, CELLE_FISSE * 25 / (n * n * n));
   const long long credito = (fisso + lavoro.nodi / NODI_PER_RAMO - lavoro.nodicontrollo) / QUOTA;
   const Risposta r = completabile(k, g, i, j, v + 1, credito);
   lavoro.nodicontrollo += k.nodi;
