@@ -47,14 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
   VERIFICA(atteso.risolto == esistenza::completabile(puzzle));
   // Without the completion check the search is the oracle's, node for node;
-  // with it, it skips subtrees but ends the same.
-  for (const bool controllo : {false, true}) {
+  // with it (and with it extended: see controlloesteso), it skips subtrees
+  // but ends the same.
+  for (const int modo : {0, 1, 2}) {
+    const bool controllo = modo > 0;
     controllocompletamento = controllo;
+    controlloesteso = modo == 2;
     preparastato(n);
     tabella = tabellaold = puzzle;
     primozero = 1; // no console output
     const bool risolto = inserisci(tabella, 0, 0);
     controllocompletamento = true;
+    controlloesteso = false;
     VERIFICA(grandezza == n && tabellaold == puzzle);
     // A solution is valid and keeps the givens; a failed search undoes every
     // placement and takes the counters back where they started.

@@ -7,6 +7,7 @@ bool controllocompletamento = true;
 
 int latoscatoleabbinate = 49;
 int latoclausole = 25;
+bool controlloesteso = false;
 
 namespace {
 
@@ -599,17 +600,20 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   int vuote = 0;
   for (const auto &riga : g)
     vuote += static_cast<int>(std::count(riga.begin(), riga.end(), 0));
-  const bool impara = k.conclausole && vuote * 100 <= (100 - PIENE_MINIME) * k.n * k.n;
-  k.limite = impara ? std::min(credito, QUOTA_SEMPLICE) : credito;
+  const bool impara =
+      k.conclausole && (controlloesteso || vuote * 100 <= (100 - PIENE_MINIME) * k.n * k.n);
   const int c = i * k.n + j;
-  allinea(k, g, c);
-  if (k.livelli.back().contraddizione)
-    return Risposta::no;
-  const std::size_t marca = k.traccia.size();
-  const Risposta r = poni(k, c, v) ? cerca(k) : Risposta::no;
-  annulla(k, marca);
-  if (r != Risposta::forse || !impara || credito - k.nodi <= 0)
-    return r;
+  if (!impara || !controlloesteso) {
+    k.limite = impara ? std::min(credito, QUOTA_SEMPLICE) : credito;
+    allinea(k, g, c);
+    if (k.livelli.back().contraddizione)
+      return Risposta::no;
+    const std::size_t marca = k.traccia.size();
+    const Risposta r = poni(k, c, v) ? cerca(k) : Risposta::no;
+    annulla(k, marca);
+    if (r != Risposta::forse || !impara || credito - k.nodi <= 0)
+      return r;
+  }
   for (int x = 0; x < k.n; ++x)
     for (int t = 0; t < k.n; ++t)
       k.ipotesi[x * k.n + t] = g[x][t];

@@ -28,6 +28,12 @@ extern int latoscatoleabbinate;
 // search's (preparacompletamento reads it).
 extern int latoclausole;
 
+// For the tests: the learning search takes every question of its sides, at
+// once and however empty the grid; a question gets a single unit of work,
+// so that many stay open, and the search asks its open values again from
+// its second node on (default off).
+extern bool controlloesteso;
+
 // A change to a cell of the check's grid, to undo on backtracking.
 template <int W> struct Traccia {
   int cella;

@@ -62,7 +62,8 @@ template <int W> Risposta promettente(Completamento<W> &k, const Griglia &g, int
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
   const long long fisso = std::min(RAMI_MASSIMI_FISSI, CELLE_FISSE * 25 / (n * n * n));
-  const long long credito = (fisso + lavoro.nodi / NODI_PER_RAMO - lavoro.nodicontrollo) / QUOTA;
+  const long long credito =
+      controlloesteso ? 1 : (fisso + lavoro.nodi / NODI_PER_RAMO - lavoro.nodicontrollo) / QUOTA;
   const Risposta r = completabile(k, g, i, j, v + 1, credito);
   lavoro.nodicontrollo += k.nodi;
   lavoro.esclusi += r == Risposta::no;
@@ -141,7 +142,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
   // as much as the search.  When its grid has no completion, the nodes below
   // it are left as failed: the subtree would fail, and a subtree that fails
   // leaves no trace.
-  long long prossimoriesame = RIESAME_PRIMO;
+  long long prossimoriesame = controlloesteso ? 2 : RIESAME_PRIMO;
   const auto riesamina = [&] {
     prossimoriesame = 2 * lavoro.nodi;
     std::size_t a = 0;

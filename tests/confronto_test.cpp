@@ -33,21 +33,26 @@ std::string raccolta(const std::string &nome) {
 }
 
 // The search in process, as the entry runs it, against the oracle, with the
-// completion check off (the same tree, node for node) and on (the same
-// outcome, to the byte); returns whether it solved the puzzle.
+// completion check off (the same tree, node for node), on, and on with the
+// learning search taking every question and open values asked again at
+// once (the same outcome, to the byte); returns whether it solved the
+// puzzle.
 bool confronta(const Griglia &puzzle) {
   SCOPED_TRACE(testopuzzle(puzzle));
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
   bool risolto = false;
-  for (const bool controllo : {false, true}) {
-    SCOPED_TRACE(controllo ? "con il controllo" : "senza il controllo");
+  for (const int modo : {0, 1, 2}) {
+    const bool controllo = modo > 0;
+    SCOPED_TRACE(modo == 0 ? "senza il controllo" : modo == 1 ? "con il controllo" : "esteso");
     controllocompletamento = controllo;
+    controlloesteso = modo == 2;
     preparastato(static_cast<int>(puzzle.size()));
     tabella = tabellaold = puzzle;
     testing::internal::CaptureStderr();
     risolto = inserisci(tabella, 0, 0);
     const std::string console = testing::internal::GetCapturedStderr();
     controllocompletamento = true;
+    controlloesteso = false;
     EXPECT_EQ(risolto, atteso.risolto);
     EXPECT_EQ(tabella, atteso.griglia);
     EXPECT_EQ(classifica, atteso.classifica);
