@@ -553,7 +553,10 @@ Esito risolviclausole(Clausole &s, const std::vector<int> &ipotesi, long long li
   }
   adegua(s, ipotesi);
   torna(s, 0);
-  if (s.fondocontraddittorio || !propaga(s) || !ipotizza(s, ipotesi)) {
+  // A conflict at level 0 leaves its propagation cut short: the ground is
+  // then marked as contradicting the rules, for good.
+  s.fondocontraddittorio = s.fondocontraddittorio || !propaga(s);
+  if (s.fondocontraddittorio || !ipotizza(s, ipotesi)) {
     torna(s, 0);
     return Esito::no;
   }
@@ -573,7 +576,8 @@ Esito risolviclausole(Clausole &s, const std::vector<int> &ipotesi, long long li
         torna(s, 0);
         s.unitaimparate.push_back({s.appresa[0], s.piano});
         assegna(s, s.appresa[0], SENZA);
-        if (!propaga(s) || !ipotizza(s, ipotesi)) {
+        s.fondocontraddittorio = !propaga(s);
+        if (s.fondocontraddittorio || !ipotizza(s, ipotesi)) {
           torna(s, 0);
           return Esito::no;
         }

@@ -116,7 +116,7 @@ TEST(Completabile, ClausoleComeUnaRicercaSemplice) {
     std::vector<int> ipotesi, modello;
     Conteggio conta;
     Griglia g;
-    for (int t = 0; t < 600; ++t) {
+    for (int t = 0; t < 3000; ++t) {
       if (t % 5 == 0)
         g = casuale(Griglia(n, std::vector<int>(n, 0)), n * n / 3, casualita);
       else
