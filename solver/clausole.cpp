@@ -217,10 +217,14 @@ bool propaga(Clausole &s) {
 }
 
 // Whether false literal q follows from the literals marked in s.visto and
-// the facts, through the reason that made it false.
-bool ridondante(const Clausole &s, int q) {
+// the facts, through the reason that made it false, and through theirs for
+// `profondita` more steps.
+bool ridondante(const Clausole &s, int q, int profondita) {
   const int x = q >> 1, m = s.motivo[x];
-  const auto dentro = [&](int l) { return s.visto[l >> 1] || s.livello[l >> 1] == 0; };
+  const auto dentro = [&](int l) {
+    return s.visto[l >> 1] || s.livello[l >> 1] == 0 ||
+           (profondita > 0 && ridondante(s, l, profondita - 1));
+  };
   if (m == SENZA)
     return false;
   if (m <= -2 - 2 * s.n * s.n * s.n) {
@@ -288,11 +292,11 @@ int analizza(Clausole &s) {
     }
   }
   s.appresa[0] = p ^ 1;
-  // A literal whose reason's other literals all stand in the clause (or
-  // are facts) adds nothing: drop it.
+  // A literal whose reason's other literals all stand in the clause, are
+  // facts, or follow from those one reason further adds nothing: drop it.
   std::size_t tenuti = 1;
   for (std::size_t k = 1; k < s.appresa.size(); ++k)
-    if (!ridondante(s, s.appresa[k]))
+    if (!ridondante(s, s.appresa[k], 1))
       s.appresa[tenuti++] = s.appresa[k];
     else
       s.visto[s.appresa[k] >> 1] = 0;
