@@ -598,8 +598,8 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   // faster; the learning one proves the hard "no"s, and what it learns
   // stays for the questions after.
   int vuote = 0;
-  for (const auto &riga : g)
-    vuote += static_cast<int>(std::count(riga.begin(), riga.end(), 0));
+  for (std::size_t r = 0; k.conclausole && r < g.size(); ++r)
+    vuote += static_cast<int>(std::count(g[r].begin(), g[r].end(), 0));
   const bool impara =
       k.conclausole && (controlloesteso || vuote * 100 <= (100 - PIENE_MINIME) * k.n * k.n);
   const int c = i * k.n + j;
