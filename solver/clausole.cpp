@@ -103,21 +103,26 @@ void assegna(Clausole &s, int lit, int motivo) {
   s.traccia.push_back(lit);
 }
 
+// Unassigns the variable of trail literal lit, its rules' counts with it.
+void sgancia(Clausole &s, int lit) {
+  const int x = lit >> 1;
+  const std::array<int, 4> g = regoledi(s, x);
+  for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
+    if (lit & 1)
+      ++s.aperte[static_cast<std::size_t>(g[k])];
+    else
+      --s.soddisfatte[static_cast<std::size_t>(g[k])];
+  s.valore[x] = -1;
+  rimetti(s, x);
+}
+
 void torna(Clausole &s, int livello) {
   if (livelloattuale(s) <= livello)
     return;
   const std::size_t da = static_cast<std::size_t>(s.inizi[livello]);
   for (std::size_t t = da; t < s.traccia.size(); ++t) {
-    const int x = s.traccia[t] >> 1;
-    const std::array<int, 4> g = regoledi(s, x);
-    for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
-      if (s.traccia[t] & 1)
-        ++s.aperte[static_cast<std::size_t>(g[k])];
-      else
-        --s.soddisfatte[static_cast<std::size_t>(g[k])];
-    s.fase[x] = s.valore[x];
-    s.valore[x] = -1;
-    rimetti(s, x);
+    s.fase[s.traccia[t] >> 1] = s.valore[s.traccia[t] >> 1];
+    sgancia(s, s.traccia[t]);
   }
   s.traccia.resize(da);
   s.inizi.resize(static_cast<std::size_t>(livello));
@@ -397,44 +402,38 @@ long long luby(int i) {
   return 1LL << esponente;
 }
 
+// Makes lit true with no reason (a fact or an assumption), unless it is
+// already; false when it is false.
+bool imponi(Clausole &s, int lit) {
+  if (valorelit(s, lit) < 0)
+    assegna(s, lit, SENZA);
+  return valorelit(s, lit) == 1;
+}
+
+// The literal "cell c holds value x" (1..n).
+int letterale(const Clausole &s, std::size_t c, int x) {
+  return 2 * (static_cast<int>(c) * s.n + x - 1);
+}
+
 // Level 1 holds the question's cells; false when they contradict.
 bool ipotizza(Clausole &s, const std::vector<int> &ipotesi) {
   s.inizi.push_back(static_cast<int>(s.traccia.size()));
   for (std::size_t c = 0; c < ipotesi.size(); ++c)
-    if (ipotesi[c] != 0) {
-      const int lit = 2 * (static_cast<int>(c) * s.n + ipotesi[c] - 1);
-      const int v = valorelit(s, lit);
-      if (v == 0)
-        return false;
-      if (v < 0)
-        assegna(s, lit, SENZA);
-    }
+    if (ipotesi[c] != 0 && !imponi(s, letterale(s, c, ipotesi[c])))
+      return false;
   return propaga(s);
 }
-
-} // namespace
-
-namespace {
 
 // Places the ground's cells of height above `da` and the learnt units at
 // level 0; notes when they contradict.
 void fonda(Clausole &s, int da, bool unita) {
+  bool ok = true;
   for (std::size_t c = 0; c < s.fondo.size(); ++c)
-    if (s.altezza[c] > da) {
-      const int lit = 2 * (static_cast<int>(c) * s.n + s.fondo[c] - 1);
-      if (valorelit(s, lit) == 0)
-        s.fondocontraddittorio = true;
-      else if (valorelit(s, lit) < 0)
-        assegna(s, lit, SENZA);
-    }
-  for (std::size_t u = 0; unita && u < s.unitaimparate.size(); ++u) {
-    const int lit = s.unitaimparate[u].first;
-    if (valorelit(s, lit) == 0)
-      s.fondocontraddittorio = true;
-    else if (valorelit(s, lit) < 0)
-      assegna(s, lit, SENZA);
-  }
-  s.fondocontraddittorio = s.fondocontraddittorio || !propaga(s);
+    if (s.altezza[c] > da)
+      ok = imponi(s, letterale(s, c, s.fondo[c])) && ok;
+  for (std::size_t u = 0; unita && u < s.unitaimparate.size(); ++u)
+    ok = imponi(s, s.unitaimparate[u].first) && ok;
+  s.fondocontraddittorio = s.fondocontraddittorio || !ok || !propaga(s);
 }
 
 // Lowers the ground to height k: its cells above go, and with them the
@@ -445,17 +444,8 @@ void abbassa(Clausole &s, int k) {
       s.altezza[c] = s.fondo[c] = 0;
   s.piano = k;
   torna(s, 0);
-  for (int lit : s.traccia) {
-    const int x = lit >> 1;
-    const std::array<int, 4> g = regoledi(s, x);
-    for (int r = 0; r < (s.quadrata ? 4 : 3); ++r)
-      if (lit & 1)
-        ++s.aperte[static_cast<std::size_t>(g[r])];
-      else
-        --s.soddisfatte[static_cast<std::size_t>(g[r])];
-    s.valore[x] = -1;
-    rimetti(s, x);
-  }
+  for (int lit : s.traccia)
+    sgancia(s, lit);
   s.traccia.clear();
   s.testa = 0;
   ricostruisci(s, [&](int, int piano, int) { return piano <= k; });
