@@ -23,10 +23,13 @@ int livelloattuale(const Clausole &s) {
 int regole(const Clausole &s) {
   return (s.quadrata ? 4 : 3) * s.n * s.n;
 }
-std::array<int, 4> regoledi(const Clausole &s, int x) {
+std::array<int, 4> calcolaregole(const Clausole &s, int x) {
   const int n = s.n, c = x / n, v = x % n, r = c / n, t = c % n;
   const int b = r / s.q * (n / s.q) + t / s.q;
   return {c, n * n + r * n + v, 2 * n * n + t * n + v, 3 * n * n + b * n + v};
+}
+const std::array<int, 4> &regoledi(const Clausole &s, int x) {
+  return s.regoledi[static_cast<std::size_t>(x)];
 }
 // The variable of the k-th literal (0..n-1) of rule g.
 int variabiledi(const Clausole &s, int g, int k) {
@@ -91,7 +94,7 @@ void alza(Clausole &s, int x) {
 
 void assegna(Clausole &s, int lit, int motivo) {
   const int x = lit >> 1;
-  const std::array<int, 4> g = regoledi(s, x);
+  const std::array<int, 4> &g = regoledi(s, x);
   for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
     if (lit & 1)
       --s.aperte[static_cast<std::size_t>(g[k])];
@@ -106,7 +109,7 @@ void assegna(Clausole &s, int lit, int motivo) {
 // Unassigns the variable of trail literal lit, its rules' counts with it.
 void sgancia(Clausole &s, int lit) {
   const int x = lit >> 1;
-  const std::array<int, 4> g = regoledi(s, x);
+  const std::array<int, 4> &g = regoledi(s, x);
   for (int k = 0; k < (s.quadrata ? 4 : 3); ++k)
     if (lit & 1)
       ++s.aperte[static_cast<std::size_t>(g[k])];
@@ -159,7 +162,7 @@ bool propaga(Clausole &s) {
     }
     if (p & 1) {
       // A rule left with one literal not false makes it true; with none, a conflict.
-      const std::array<int, 4> g = regoledi(s, p >> 1);
+      const std::array<int, 4> &g = regoledi(s, p >> 1);
       for (int k = 0; k < (s.quadrata ? 4 : 3); ++k) {
         const int a = s.aperte[static_cast<std::size_t>(g[k])];
         if (a > 1 || s.soddisfatte[static_cast<std::size_t>(g[k])] > 0)
@@ -514,6 +517,8 @@ void preparaclausole(Clausole &s, int n) {
   }
   s.aperte.assign(static_cast<std::size_t>(regole(s)), n);
   s.soddisfatte.assign(static_cast<std::size_t>(regole(s)), 0);
+  for (int x = 0; x < variabili; ++x)
+    s.regoledi.push_back(calcolaregole(s, x));
   s.membri.clear();
   for (int g = 0; g < regole(s); ++g)
     for (int k = 0; k < n; ++k) {

@@ -8,6 +8,7 @@
 // question: what one question proved impossible stays proved.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -24,19 +25,20 @@ struct Osservata {
 struct Clausole {
   int n = 0, q = 1;
   bool quadrata = false;
-  std::vector<signed char> valore; // [var]: -1 unassigned, 0 false, 1 true
-  std::vector<int> livello;        // [var]: decision level of its assignment
-  std::vector<int> motivo;         // [var]: clause that forced it, SENZA (a decision, an
-                                   // assumption, a fact), or -2 - p when literal p true
-                                   // forced it false through an "at most one"
-  std::vector<int> traccia;        // the true literals, in the order they became so
-  std::vector<int> inizi;          // [level - 1]: trail length when the level began
-  std::size_t testa = 0;           // trail entries propagated so far
-  std::vector<int> aperte;         // [rule]: its literals not false (see regole)
-  std::vector<int> soddisfatte;    // [rule]: its literals true (0 or 1)
-  std::vector<int> membri;         // [rule * n + k]: the variable of its k-th literal
-  std::vector<int> arena;          // learnt clauses: size, LBD, then the literals
-  std::vector<int> imparate;       // where the learnt clauses start in the arena
+  std::vector<signed char> valore;          // [var]: -1 unassigned, 0 false, 1 true
+  std::vector<int> livello;                 // [var]: decision level of its assignment
+  std::vector<int> motivo;                  // [var]: clause that forced it, SENZA (a decision, an
+                                            // assumption, a fact), or -2 - p when literal p true
+                                            // forced it false through an "at most one"
+  std::vector<int> traccia;                 // the true literals, in the order they became so
+  std::vector<int> inizi;                   // [level - 1]: trail length when the level began
+  std::size_t testa = 0;                    // trail entries propagated so far
+  std::vector<int> aperte;                  // [rule]: its literals not false (see regole)
+  std::vector<int> soddisfatte;             // [rule]: its literals true (0 or 1)
+  std::vector<int> membri;                  // [rule * n + k]: the variable of its k-th literal
+  std::vector<std::array<int, 4>> regoledi; // [var]: its rules (see regole)
+  std::vector<int> arena;                   // learnt clauses: size, LBD, then the literals
+  std::vector<int> imparate;                // where the learnt clauses start in the arena
   std::vector<std::vector<Osservata>>
       osservate;                        // [lit]: clauses watching lit (among their first two)
   std::vector<std::vector<int>> vicine; // [cell]: the other cells of its row, column, box
