@@ -66,7 +66,9 @@ struct Livello {
 template <int W> struct Completamento {
   int n = 0, q = 1, bande = 1;
   int lineeabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
+  int abbinate = 0;                 // ... per cell: 2 or 3
   bool quadrata = false;            // q * q == n: every box holds every value
+  bool conincroci = false;          // propagation looks for line/box eliminations
   RigaDi<W> tuttivalori;            // bits [0, n)
   std::vector<RigaDi<W>> possibili; // [i*n + j]: values still possible (bit v-1: v);
                                     // a filled cell holds its own value only
@@ -74,13 +76,29 @@ template <int W> struct Completamento {
   std::vector<Traccia<W>> traccia;  // every change since the empty grid
   std::vector<Livello> livelli;     // the asking search's grids, the root's first
   std::vector<int> base;            // [cell]: the value a level placed, 0 none
+  std::vector<int> livellodi;       // [cell]: the level that placed it, when base holds one
+  std::vector<int> visto;           // [cell]: the grid of the last question, as asked
+  std::vector<int> cambiate;        // cells changed in the asked grid since the last alignment
+  std::vector<char> annotata;       // [cell]: listed in cambiate
+  int saltata = -1;                 // the cell the last alignment left out, -1 none yet
+  std::size_t riposo = 0;           // the trail length after the search's first propagation
   std::vector<int> coda;            // cells left with one value, to fill
   std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
-  std::vector<char> toccate;             // [unit]: changed since its last look for singles
+  int unitapercella = 2;                 // units that hold every value, per cell: 3 with boxes
+  std::vector<int> quanti;               // [unit * n + v]: the unit's cells that can hold v+1,
+                                         // or hold it
+  std::vector<int> soli;                 // unit * n + v left with one such cell or none, to look at
   std::vector<char> daabbinare;          // [unit]: its kept matching broken, to match again
-  std::vector<RigaDi<W>> segmenti;       // scratch: values of each row and column piece in a box
+  std::vector<RigaDi<W>> segmenti;       // [(line) * bande + piece]: values of the empty cells
+                                         // where a row (lines 0..n-1) or a column (n..2n-1)
+                                         // crosses a box, as last measured
+  std::vector<char> misurare;            // [line]: changed since its pieces were measured
+  std::vector<char> fasce;               // [band]: bands of rows (0..bande-1) and of columns
+                                         // (bande..): changed since their last line/box look
+  std::vector<char> dariguardare;        // scratch: the bands a look takes
   std::vector<Scelta<W>> pila;           // the check's search path
   std::vector<int> testimone;            // the last completion found (empty: none yet)
+  int discordi = 0;                      // cells of visto filled otherwise than in testimone
   std::vector<std::uint32_t> peso;       // [cell]: failures there (a branch, or no value left)
   std::vector<int> fase;                 // [cell]: the value it last had, 0 none yet
   std::vector<int> fasi;                 // scratch: fase before a try that failed
@@ -109,12 +127,15 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n);
 // On entry: g has side k.n and repeats no value in a row, column or box;
 // v (1..n) does not stand in row i, column j or the box of (i, j) (whatever
 // (i, j) holds is ignored).  Answers si or no exactly, and forse when it
-// would spend more than `credito` units of work: one for the question, one
-// per branch of its own search (credito <= 0: at once, unless the
-// completion kept from an earlier question fits).  On return k.nodi holds
-// the units spent, k.datestimone whether the kept completion answered.
-// Questions are cheapest when each grid extends a recent one, as along a
-// search path; any grid is answered rightly.
+// would spend more than `credito` units of work: one per branch of its own
+// search (credito <= 0: propagation alone answers, unless the completion
+// kept from an earlier question fits).  On return k.nodi holds the units
+// spent, k.datestimone whether the kept completion answered.  Questions
+// are cheapest when each grid extends a recent one, as along a search
+// path; any grid is answered rightly.  A grid with v at (i, j) that
+// propagation leaves open is kept as a level (see allinea), so that the
+// next question, on the grid the search descends to, pays only for what
+// is new.
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito);
