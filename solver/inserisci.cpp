@@ -92,19 +92,15 @@ struct Nodo {
 // back the eliminated candidates changes only the planes they belong to,
 // and a guess only the planes of the values the cell could take, so a
 // child's pass starts with just those planes to sweep (a pass that stops at
-// a dead end leaves its node at once, and the parent's notes replace what it
-// left).  Trying the next value first takes the cube back to the node's grid
-// through its log.
+// a dead end leaves its node at once, and the parent's next value rebuilds
+// the notes it left).  Trying the next value first takes the cube back to
+// the node's grid through its log, and rebuilds its notes (rifainote).
 template <int W, int L> bool cerca(Griglia &g, int i, int j) {
   const int n = static_cast<int>(g.size());
   CuboDi<W, L> cubo;
-  std::vector<Cella> piazzate;  // cells placed by deduction along the path, in order
-  std::vector<Nodo> percorso;   // the nodes of the path, root first
-  std::vector<Tolto> eliminati; // what the current node's eliminations removed
-  // The cube's notes (see salvanote) for each node of the path, taken with
-  // the cube of the node's grid: a node's candidates are brought back
-  // through the log, its notes from here.
-  std::vector<RigaDi<W>> note;
+  std::vector<Cella> piazzate;          // cells placed by deduction along the path, in order
+  std::vector<Nodo> percorso;           // the nodes of the path, root first
+  std::vector<Tolto> eliminati;         // what the current node's eliminations removed
   const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
   Completamento<W> verifica;
   if (controllocompletamento)
@@ -136,7 +132,6 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
     svuotacella(g, cubo, nodo.i, nodo.j);
     svuotadal(nodo.inizio);
     percorso.pop_back();
-    note.resize(note.size() - misuranote(cubo));
     return risali();
   };
   // A subtree the check left open may be closed later: once the search has
@@ -200,8 +195,8 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       }
       if (vuota(possibili)) {
         // A dead end: no value to try.  Its deductions are undone here; its
-        // cube goes back with the parent's next value (through the log and
-        // the parent's notes), so it needs no give-back and no notes.
+        // cube goes back with the parent's next value (through the log, and
+        // rebuilding the notes), so it needs no give-back.
         svuotadal(inizio);
         if (!risali())
           return false;
@@ -209,7 +204,6 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       }
       const Riga restituiti = restituisci(cubo, g, eliminati);
       percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti, false});
-      salvanote(cubo, note);
       if (controllocompletamento && lavoro.nodi >= prossimoriesame && riesamina())
         continue;
     }
@@ -232,7 +226,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       if (cella != 0) {
         libera(cubo, nodo.i, nodo.j, cella); // the previous guess
         ripristina(cubo, nodo.marca);
-        riprendinote(cubo, note);
+        rifainote(cubo);
       }
       cella = v + 1;
       segna(cubo, nodo.i, nodo.j, cella);
