@@ -7,6 +7,7 @@ bool controllocompletamento = true;
 
 int latoscatoleabbinate = 49;
 int latoclausole = 25;
+int latoincroci = 25;
 bool controlloesteso = false;
 
 namespace {
@@ -15,13 +16,6 @@ namespace {
 // and how full (in %) a grid must be for it to.
 constexpr long long QUOTA_SEMPLICE = 64;
 constexpr int PIENE_MINIME = 40;
-
-// The largest side whose propagation includes the line/box elimination
-// (incroci).  At side 25 it spares branches (a third to a quarter fewer on
-// random puzzles); on the larger sides measured it spared none, and on
-// their empty grids, where a placement changes most lines, it cost a third
-// of the time (100 x 100: 1.7 s with it, 1.2 s without).
-constexpr int LATO_INCROCI = 25;
 
 template <int W> int riga(const Completamento<W> &k, int c) {
   return c / k.n;
@@ -664,7 +658,7 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n) {
   }
   k.lineeabbinate = k.quadrata && n >= latoscatoleabbinate ? 3 * n : 2 * n;
   k.abbinate = k.lineeabbinate / n;
-  k.conincroci = n <= LATO_INCROCI;
+  k.conincroci = n <= latoincroci;
   k.segmenti.assign(static_cast<std::size_t>(2 * n * k.bande), RigaDi<W>{});
   k.misurare.assign(static_cast<std::size_t>(2 * n), 1);
   k.fasce.assign(static_cast<std::size_t>(2 * k.bande), 1);

@@ -35,8 +35,9 @@ struct Conteggio {
 };
 
 // Asks both forms of the check (one and two words a line) about every value
-// the first empty cell of g may take, with all the allowance they need and
-// with almost none; every answer but "maybe" must be the plain test's.
+// the first empty cell of g may take, with all the allowance they need, with
+// almost none and with none (propagation alone); every answer but "maybe"
+// must be the plain test's.
 template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
   const int n = static_cast<int>(g.size());
   int c = 0;
@@ -55,8 +56,10 @@ template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
     const Risposta pieno = completabile(k, g, i, j, v, 1LL << 40);
     ASSERT_EQ(pieno, atteso ? Risposta::si : Risposta::no)
         << "valore " << v << " in " << i << ", " << j;
-    const Risposta poco = completabile(k, g, i, j, v, 2);
-    ASSERT_TRUE(poco == pieno || poco == Risposta::forse) << "valore " << v;
+    for (const long long credito : {2, 0}) {
+      const Risposta poco = completabile(k, g, i, j, v, credito);
+      ASSERT_TRUE(poco == pieno || poco == Risposta::forse) << "valore " << v << ", " << credito;
+    }
     ++(atteso ? conta.si : conta.no);
   }
 }
@@ -65,12 +68,19 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
   const struct {
     int n, minimo, massimo, griglie;
   } casi[] = {{4, 1, 10, 1500}, {6, 4, 24, 1000}, {8, 12, 40, 400}, {9, 20, 50, 400}};
-  // Boxes matched or not, whatever the side.
-  const int solito = latoscatoleabbinate;
+  // Boxes matched or not, and the line/box elimination on or off, whatever
+  // the side.
+  const int solito = latoscatoleabbinate, incroci = latoincroci;
+  const auto ripristina = [&] {
+    latoscatoleabbinate = solito;
+    latoincroci = incroci;
+  };
   for (const auto &caso : casi)
     for (const int scatole : {4, 100}) {
-      SCOPED_TRACE(std::to_string(caso.n) + (scatole == 4 ? ", scatole" : ""));
+      SCOPED_TRACE(std::to_string(caso.n) +
+                   (scatole == 4 ? ", scatole e incroci" : ", righe e colonne"));
       latoscatoleabbinate = scatole;
+      latoincroci = 104 - scatole;
       std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
       Completamento<1> stretto;
       Completamento<2> largo;
@@ -93,7 +103,7 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
         chiedi(stretto, g, conta);
         chiedi(largo, g, conta);
         if (HasFatalFailure()) {
-          latoscatoleabbinate = solito;
+          ripristina();
           return;
         }
       }
@@ -101,7 +111,7 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
       EXPECT_GT(conta.si, caso.griglie / 4);
       EXPECT_GT(conta.no, caso.griglie / 4);
     }
-  latoscatoleabbinate = solito;
+  ripristina();
 }
 
 // The learning search alone, along chains of grids (its clauses and
