@@ -73,12 +73,12 @@ Soluzione cronometra(const Griglia &g) {
 
 // What the completion check did, for the report.
 std::string controlli(const Lavoro &l) {
-  char testo[200];
+  char testo[240];
   std::snprintf(testo, sizeof testo,
                 "controlli %lld esclusi %lld testimoni %lld incerti %lld rami %lld riesami %lld "
-                "chiusi %lld ramiriesame %lld",
+                "chiusi %lld ramiriesame %lld unicita %lld",
                 l.controlli, l.esclusi, l.testimoni, l.incerti, l.nodicontrollo, l.riesami,
-                l.chiusi, l.nodiriesame);
+                l.chiusi, l.nodiriesame, l.nodiunicita);
   return testo;
 }
 

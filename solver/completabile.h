@@ -12,6 +12,7 @@
 #include "app/stato.h"
 #include "solver/bitutil.h"
 #include "solver/clausole.h"
+#include "solver/unicita.h"
 
 enum class Risposta { no, si, forse };
 
@@ -125,6 +126,11 @@ template <int W> struct Completamento {
   Clausole sat;                          // the learning search, its clauses kept between questions
   std::vector<int> ipotesi;              // scratch: [cell]: the question's grid, for it
   std::vector<int> modello;              // scratch: the completion it found
+  std::vector<int> radice;               // [cell]: the first grid asked about, but its asked
+                                         // cell (with the learning search only)
+  Unicita unicita;                       // whether radice has one completion only
+  long long imparati = 0;                // conflicts of the learning search so far
+  long long nodiunicita = 0;             // conflicts the question gave to unicita
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,
@@ -138,7 +144,12 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n);
 // would spend more than `credito` units of work: one per branch of its own
 // search (credito <= 0: propagation alone answers, unless the completion
 // kept from an earlier question fits).  On return k.nodi holds the units
-// spent, k.datestimone whether the kept completion answered.  Questions
+// spent, k.datestimone whether the kept completion answered.  Once the
+// learning search has spent enough, a question that goes on to it on a grid
+// that extends the first one asked first gives 4 * `credito` conflicts more
+// to whether that first grid has one completion only (solver/unicita.h;
+// k.nodiunicita, not in k.nodi); once that is known, every question on such
+// a grid is answered from it.  Questions
 // are cheapest when each grid extends a recent one, as along a search
 // path; any grid is answered rightly.  A grid with v at (i, j) that
 // propagation leaves open is kept as a level (see allinea), so that the

@@ -69,6 +69,7 @@ template <int W> Risposta promettente(Completamento<W> &k, const Griglia &g, int
   const long long credito = controlloesteso ? 1 : (fisso + pernodi - lavoro.nodicontrollo) / QUOTA;
   const Risposta r = completabile(k, g, i, j, v + 1, credito);
   lavoro.nodicontrollo += k.nodi;
+  lavoro.nodiunicita += k.nodiunicita;
   lavoro.esclusi += r == Risposta::no;
   lavoro.incerti += r == Risposta::forse;
   lavoro.testimoni += k.datestimone;
@@ -158,6 +159,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
     const Risposta r = completabile(verifica, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], credito);
     ++lavoro.riesami;
     lavoro.nodiriesame += verifica.nodi;
+    lavoro.nodiunicita += verifica.nodiunicita;
     if (r == Risposta::forse)
       return false;
     percorso[a].incerto = false;

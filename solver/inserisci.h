@@ -22,6 +22,8 @@ struct Lavoro {
   long long riesami = 0;       // open values asked again
   long long chiusi = 0;        // ... found without completion: their subtrees left
   long long nodiriesame = 0;   // units of work those questions spent
+  long long nodiunicita = 0;   // conflicts spent on whether the first grid has one
+                               // completion only (beyond the allowance)
 };
 extern Lavoro lavoro;
 

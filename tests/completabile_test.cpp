@@ -13,6 +13,7 @@
 #include "generatore.h"
 #include "solver/clausole.h"
 #include "solver/completabile.h"
+#include "solver/unicita.h"
 #include "verifica.h"
 
 namespace {
@@ -159,6 +160,79 @@ TEST(Completabile, ClausoleComeUnaRicercaSemplice) {
     }
     EXPECT_GT(conta.si, 100);
     EXPECT_GT(conta.no, 100);
+  }
+}
+
+// The SAT solver's verdict on whether a grid has one completion only,
+// against the plain test: none when the test finds none; else a whole
+// completion that keeps the grid, and "only one" exactly when no other
+// value of an empty cell leaves a completion.
+TEST(Completabile, UnicaComeUnaRicercaSemplice) {
+  for (const int n : {4, 9}) {
+    SCOPED_TRACE(n);
+    std::mt19937 casualita(static_cast<std::uint32_t>(200 + n));
+    int quante[3] = {};
+    // The verdict on g; its completion, if any, in completa.
+    const auto prova = [&](const Griglia &g, Griglia &completa) {
+      SCOPED_TRACE(generatore::testopuzzle(g));
+      std::vector<int> base;
+      for (const auto &riga : g)
+        base.insert(base.end(), riga.begin(), riga.end());
+      Unicita u;
+      avviaunicita(u, n, base);
+      // A small allowance, so that each step is taken over several calls.
+      for (int passi = 0; passi < 1000 &&
+                          (u.stato == Unicita::Stato::cerca || u.stato == Unicita::Stato::verifica);
+           ++passi)
+        avanzaunicita(u, 1);
+      ASSERT_TRUE(u.stato == Unicita::Stato::nessuna || u.stato == Unicita::Stato::unica ||
+                  u.stato == Unicita::Stato::molte);
+      ASSERT_EQ(u.stato == Unicita::Stato::nessuna, !esistenza::completabile(g));
+      completa.clear();
+      if (u.stato == Unicita::Stato::nessuna) {
+        ++quante[0];
+        return;
+      }
+      completa.assign(n, std::vector<int>(n));
+      for (int x = 0; x < n * n; ++x)
+        completa[x / n][x % n] = u.soluzione[static_cast<std::size_t>(x)];
+      ASSERT_EQ(verifica::griglia(g, completa, true), "");
+      bool altra = false;
+      for (int x = 0; x < n * n && !altra; ++x)
+        if (g[x / n][x % n] == 0)
+          for (const int v : verifica::ammessi(g, x / n, x % n)) {
+            Griglia h = g;
+            h[x / n][x % n] = v;
+            if (v != completa[x / n][x % n] && esistenza::completabile(h)) {
+              altra = true;
+              break;
+            }
+          }
+      ASSERT_EQ(u.stato == Unicita::Stato::molte, altra);
+      ++quante[altra ? 2 : 1];
+    };
+    for (int t = 0; t < (n == 4 ? 300 : 100); ++t) {
+      // A random grid, then (for one with a completion) some of the cells
+      // of its completion, which has often that one only.
+      const int prove = static_cast<int>(casualita() % (n * n));
+      Griglia completa;
+      prova(casuale(Griglia(n, std::vector<int>(n, 0)), prove, casualita), completa);
+      if (completa.empty())
+        continue;
+      const int tenute = 30 + static_cast<int>(casualita() % 40);
+      for (auto &riga : completa)
+        for (int &x : riga)
+          if (static_cast<int>(casualita() % 100) >= tenute)
+            x = 0;
+      Griglia altra;
+      prova(completa, altra);
+      if (HasFatalFailure())
+        return;
+    }
+    // Each verdict was put to the test.
+    EXPECT_GT(quante[0], 5);
+    EXPECT_GT(quante[1], 5);
+    EXPECT_GT(quante[2], 5);
   }
 }
 
