@@ -36,8 +36,10 @@ template <int W> int colonna(const Completamento<W> &k, int c) {
 }
 
 // Marks the row and column of cell c as changed: their pieces' values
-// are to be measured again.
+// are to be measured again (only when the line/box elimination runs).
 template <int W> void rimisura(Completamento<W> &k, int c) {
+  if (!k.conincroci)
+    return;
   const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
   k.misurare[u[0]] = k.misurare[u[1]] = 1;
 }
@@ -45,8 +47,10 @@ template <int W> void rimisura(Completamento<W> &k, int c) {
 // Marks the row and column of cell c, and their bands, as changed since
 // their last line/box elimination.
 template <int W> void tocca(Completamento<W> &k, int c) {
+  if (!k.conincroci)
+    return;
+  rimisura(k, c);
   const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  k.misurare[u[0]] = k.misurare[u[1]] = 1;
   k.fasce[u[0] / k.q] = k.fasce[k.bande + (u[1] - k.n) / k.q] = 1;
 }
 
@@ -207,7 +211,7 @@ template <int W> bool unicinelleunita(Completamento<W> &k, bool &cambiato) {
 }
 
 // The values of each piece where a row (or, with PERCOLONNA, a column) crosses
-// a box, taken from the empty cells: segmenti[(PERCOLONNA ? n : 0) + linea) *
+// a box, taken from the empty cells: segmenti[((PERCOLONNA ? n : 0) + linea) *
 // bande + pezzo].  Measures again only the lines changed since.
 template <bool PERCOLONNA, int W> void misurasegmenti(Completamento<W> &k) {
   const int n = k.n;
@@ -524,8 +528,10 @@ template <int W> void tieni(Completamento<W> &k, const std::vector<int> &t) {
 // On return the top level's grid is the asked one without `salta`, at rest.
 //
 // Between alignments every filled cell but the one skipped last holds in
-// `base` the value it has in the asked grid; so only the cells noted as
-// changed, and the cells skipped last and now, can break a level.
+// `base` the value it has in the asked grid (the one skipped last holds
+// none, or the value last asked there when its grid was kept as a level);
+// so only the cells noted as changed, and the cells skipped last and now,
+// can break a level.
 template <int W> void allinea(Completamento<W> &k, int salta) {
   annota(k, k.saltata);
   annota(k, salta);
@@ -756,9 +762,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   // finds completions near the kept one, and contradictions within reach,
   // faster; the learning one proves the hard "no"s, and what it learns
   // stays for the questions after.
-  int vuote = 0;
-  for (std::size_t r = 0; k.conclausole && r < g.size(); ++r)
-    vuote += static_cast<int>(std::count(g[r].begin(), g[r].end(), 0));
+  const long long vuote = k.conclausole ? std::count(k.visto.begin(), k.visto.end(), 0) : 0;
   const bool impara =
       k.conclausole && (controlloesteso || vuote * 100 <= (100 - PIENE_MINIME) * k.n * k.n);
   if (!impara || !controlloesteso) {
@@ -791,9 +795,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     if (r != Risposta::forse)
       return r;
   }
-  for (int x = 0; x < k.n; ++x)
-    for (int t = 0; t < k.n; ++t)
-      k.ipotesi[x * k.n + t] = g[x][t];
+  k.ipotesi = k.visto;
   k.ipotesi[c] = v;
   k.sat.chiesta = c;
   const Esito e = risolviclausole(k.sat, k.ipotesi, credito - k.nodi, k.modello);
