@@ -61,13 +61,13 @@ struct Soluzione {
   bool risolto;
   Lavoro lavoro;
 };
-Soluzione cronometra(const Griglia &g) {
+Soluzione cronometra(const Griglia &g, const Opzioni &o = {}) {
   preparastato(static_cast<int>(g.size()));
   tabella = g;
   tabellaold = g;
   primozero = 1; // no console report
   const auto t = std::chrono::steady_clock::now();
-  const bool risolto = inserisci(tabella, 0, 0);
+  const bool risolto = inserisci(tabella, 0, 0, o);
   return {secondi(t), lavoro.nodi, classifica, risolto, lavoro};
 }
 
@@ -82,11 +82,11 @@ std::string controlli(const Lavoro &l) {
   return testo;
 }
 
-int conta(const char *nome) {
+int conta(const char *nome, const Opzioni &o) {
   Griglia g;
   if (!leggi(nome, g))
     return 2;
-  const Soluzione s = cronometra(g);
+  const Soluzione s = cronometra(g, o);
   std::printf("%s nodi %lld passi %d risolto %d secondi %.4f %s\n", nome, s.nodi, s.passi,
               s.risolto ? 1 : 0, s.secondi, controlli(s.lavoro).c_str());
   return 0;
@@ -169,11 +169,12 @@ int misura(const char *cartella, char *argv[]) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+  Opzioni opzioni;
   if (argc >= 3 && std::strcmp(argv[1], "senza") == 0)
-    controllocompletamento = false;
+    opzioni.controllo = false;
   if (argc >= 3 && (std::strcmp(argv[1], "conta") == 0 || std::strcmp(argv[1], "senza") == 0)) {
     for (int k = 2; k < argc; ++k)
-      if (conta(argv[k]) != 0)
+      if (conta(argv[k], opzioni) != 0)
         return 2;
     return 0;
   }

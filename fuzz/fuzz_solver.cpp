@@ -47,18 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
   const riferimento::Esito atteso = riferimento::risolvi(puzzle);
   VERIFICA(atteso.risolto == esistenza::completabile(puzzle));
   // Without the completion check the search is the oracle's, node for node;
-  // with it (and with it extended: see controlloesteso), it skips subtrees
+  // with it (and with it extended: see Opzioni::esteso), it skips subtrees
   // but ends the same.
   for (const int modo : {0, 1, 2}) {
     const bool controllo = modo > 0;
-    controllocompletamento = controllo;
-    controlloesteso = modo == 2;
+    Opzioni opzioni;
+    opzioni.controllo = controllo;
+    opzioni.esteso = modo == 2;
+    if (opzioni.esteso)
+      opzioni.nodiprimadelcontrollo = 0;
     preparastato(n);
     tabella = tabellaold = puzzle;
     primozero = 1; // no console output
-    const bool risolto = inserisci(tabella, 0, 0);
-    controllocompletamento = true;
-    controlloesteso = false;
+    const bool risolto = inserisci(tabella, 0, 0, opzioni);
     VERIFICA(grandezza == n && tabellaold == puzzle);
     // A solution is valid and keeps the givens; a failed search undoes every
     // placement and takes the counters back where they started.

@@ -3,30 +3,7 @@
 #include <algorithm>
 #include <array>
 
-bool controllocompletamento = true;
-
-int latoscatoleabbinate = 49;
-int latoclausole = 25;
-int latoincroci = 25;
-bool controlloesteso = false;
-
 namespace {
-
-// The plain search's allowance on a question the learning one may take up,
-// and how full (in %) a grid must be for it to.
-constexpr long long QUOTA_SEMPLICE = 64;
-constexpr int PIENE_MINIME = 40;
-
-// The conflicts the learning search spends, over all questions, before the
-// hard ones also work on whether the first grid has one completion only.
-// The random 25 x 25 puzzles measured spend at most 9 242 and are solved
-// without it (its SAT solver takes some 0.06 s to set up at side 25); the
-// hard collection's puzzles that need it spend far more.
-constexpr long long CONFLITTI_UNICITA = 20000;
-// ... and how many times a hard question's allowance goes to it: it answers
-// every question once it is known, so it is worth more than any one of them
-// (the hard collection's slowest puzzle took 69 s with one, 32 s with four).
-constexpr long long PESO_UNICITA = 4;
 
 template <int W> int riga(const Completamento<W> &k, int c) {
   return c / k.n;
@@ -664,12 +641,12 @@ template <int W> bool estenderadice(const Completamento<W> &k, int c) {
 // when they are known and the asked grid extends that grid: none, none for
 // any grid; only one, a completion exactly when it holds the grid and v.
 template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
-  const Unicita &u = k.unicita;
-  if (u.stato != Unicita::Stato::nessuna && u.stato != Unicita::Stato::unica)
+  const Sat &u = k.sat;
+  if (u.unicita != Sat::Unicita::nessuna && u.unicita != Sat::Unicita::unica)
     return Risposta::forse;
   if (!estenderadice(k, c))
     return Risposta::forse;
-  if (u.stato == Unicita::Stato::nessuna || u.soluzione[c] != v)
+  if (u.unicita == Sat::Unicita::nessuna || u.soluzione[c] != v)
     return Risposta::no;
   for (int x = 0; x < k.n * k.n; ++x)
     if (x != c && k.visto[x] != 0 && k.visto[x] != u.soluzione[x])
@@ -677,10 +654,23 @@ template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
   return Risposta::si;
 }
 
+// Notes the values each cell may hold in the first grid asked about, once
+// propagated: the learning engine needs no variable for the others.  Read
+// when the check's grid is that first grid.
+template <int W> void ricordaradice(Completamento<W> &k) {
+  const int n = k.n;
+  k.possibiliradice.assign(static_cast<std::size_t>(n * n * n), 0);
+  for (int c = 0; c < n * n; ++c)
+    for (int v = 0; v < n; ++v)
+      k.possibiliradice[static_cast<std::size_t>(c * n + v)] =
+          k.opzioni.ristrette ? ha(k.possibili[c], v) : 1;
+}
+
 } // namespace
 
-template <int W> void preparacompletamento(Completamento<W> &k, int n) {
+template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opzioni &o) {
   k.n = n;
+  k.opzioni = o;
   k.q = latoquadrato(n);
   k.bande = n / k.q;
   k.quadrata = k.q * k.q == n;
@@ -696,17 +686,14 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n) {
   k.posti.resize(static_cast<std::size_t>(n * n));
   for (int c = 0; c < n * n; ++c)
     k.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
-  k.conclausole = k.quadrata && n <= latoclausole;
+  k.consat = k.quadrata && n <= o.latosat;
   k.radice.clear();
-  k.unicita = Unicita{};
+  k.possibiliradice.clear();
+  k.sat = Sat{};
   k.imparati = 0;
-  if (k.conclausole) {
-    preparaclausole(k.sat, n);
-    k.ipotesi.assign(static_cast<std::size_t>(n * n), 0);
-  }
-  k.lineeabbinate = k.quadrata && n >= latoscatoleabbinate ? 3 * n : 2 * n;
+  k.lineeabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
   k.abbinate = k.lineeabbinate / n;
-  k.conincroci = n <= latoincroci;
+  k.conincroci = n <= o.latoincroci;
   k.segmenti.assign(static_cast<std::size_t>(2 * n * k.bande), RigaDi<W>{});
   k.misurare.assign(static_cast<std::size_t>(2 * n), 1);
   k.fasce.assign(static_cast<std::size_t>(2 * k.bande), 1);
@@ -747,7 +734,8 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   if (k.datestimone)
     return Risposta::si;
   const int c = i * k.n + j;
-  if (k.conclausole) {
+  const Opzioni &o = k.opzioni;
+  if (k.consat) {
     if (k.radice.empty()) {
       k.radice = k.visto;
       k.radice[c] = 0;
@@ -756,18 +744,19 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     if (r != Risposta::forse)
       return r;
   }
-  // The plain search first, on a short allowance when the learning one
-  // stands behind it (on grids at least PIENE_MINIME % filled: on emptier
-  // ones completions abound, and the plain search finds them faster): it
+  // The own search first, on a short allowance when the learning engine
+  // stands behind it (on grids at least o.pienesat % filled: on emptier
+  // ones completions abound, and the own search finds them faster): it
   // finds completions near the kept one, and contradictions within reach,
-  // faster; the learning one proves the hard "no"s, and what it learns
-  // stays for the questions after.
-  const long long vuote = k.conclausole ? std::count(k.visto.begin(), k.visto.end(), 0) : 0;
-  const bool impara =
-      k.conclausole && (controlloesteso || vuote * 100 <= (100 - PIENE_MINIME) * k.n * k.n);
-  if (!impara || !controlloesteso) {
-    k.limite = impara ? std::min(credito, QUOTA_SEMPLICE) : credito;
+  // faster; the engine proves the hard "no"s, and what it learns stays for
+  // the questions after.
+  const long long vuote = k.consat ? std::count(k.visto.begin(), k.visto.end(), 0) : 0;
+  const bool impara = k.consat && (o.esteso || vuote * 100 <= (100 - o.pienesat) * k.n * k.n);
+  if (!impara || !o.esteso) {
+    k.limite = impara ? std::min(credito, o.ramiprimadelsat) : credito;
     allinea(k, c);
+    if (k.possibiliradice.empty() && k.consat)
+      ricordaradice(k);
     if (k.livelli.back().contraddizione)
       return Risposta::no;
     const std::size_t marca = k.traccia.size();
@@ -784,29 +773,31 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     if (r != Risposta::forse || !impara || credito - k.nodi <= 0)
       return r;
   }
+  if (!estenderadice(k, c))
+    return Risposta::forse;
+  if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
+    if (k.possibiliradice.empty())
+      ricordaradice(k);
+    avviasat(k.sat, k.n, k.radice, k.possibiliradice, o);
+  }
   // A hard question: once they have cost enough, each also gives some of its
   // allowance to whether the first grid has one completion only.
-  if ((controlloesteso || k.imparati >= CONFLITTI_UNICITA) && estenderadice(k, c)) {
-    if (k.unicita.stato == Unicita::Stato::spenta)
-      avviaunicita(k.unicita, k.n, k.radice);
-    avanzaunicita(k.unicita, PESO_UNICITA * credito);
-    k.nodiunicita = k.unicita.spesi;
+  if (o.esteso || k.imparati >= o.conflittiunicita) {
+    avanzaunicita(k.sat, o.pesounicita * credito);
+    k.nodiunicita = k.sat.spesi;
     const Risposta r = dallaradice(k, c, v);
     if (r != Risposta::forse)
       return r;
   }
-  k.ipotesi = k.visto;
-  k.ipotesi[c] = v;
-  k.sat.chiesta = c;
-  const Esito e = risolviclausole(k.sat, k.ipotesi, credito - k.nodi, k.modello);
+  const Risposta r = chiedisat(k.sat, k.visto, c, v, credito - k.nodi, k.fase, k.modello);
   k.nodi += k.sat.spesi;
   k.imparati += k.sat.spesi;
-  if (e == Esito::si)
+  if (r == Risposta::si)
     tieni(k, k.modello);
-  return e == Esito::si ? Risposta::si : e == Esito::no ? Risposta::no : Risposta::forse;
+  return r;
 }
 
-template void preparacompletamento(Completamento<1> &, int);
-template void preparacompletamento(Completamento<2> &, int);
+template void preparacompletamento(Completamento<1> &, int, const Opzioni &);
+template void preparacompletamento(Completamento<2> &, int, const Opzioni &);
 template Risposta completabile(Completamento<1> &, const Griglia &, int, int, int, long long);
 template Risposta completabile(Completamento<2> &, const Griglia &, int, int, int, long long);

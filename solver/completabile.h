@@ -11,37 +11,8 @@
 
 #include "app/stato.h"
 #include "solver/bitutil.h"
-#include "solver/clausole.h"
-#include "solver/unicita.h"
-
-enum class Risposta { no, si, forse };
-
-// The search asks the check (default); off, it searches every subtree.
-extern bool controllocompletamento;
-
-// The smallest side whose boxes the check matches to values as it does rows
-// and columns (49; preparacompletamento reads it).
-extern int latoscatoleabbinate;
-
-// The largest side whose propagation includes the line/box elimination
-// (25).  At side 25 it spares branches (a third to a quarter fewer on
-// random puzzles); on the larger sides measured it spared none, and on
-// their empty grids, where a placement changes most lines, it cost a third
-// of the time (100 x 100: 1.7 s with it, 1.2 s without;
-// preparacompletamento reads it).
-extern int latoincroci;
-
-// The largest side, a square, whose hard questions go on to the search that
-// learns (solver/clausole.h): 25.  On larger sides its variables and
-// clauses grow too many, and its questions were slower than the plain
-// search's (preparacompletamento reads it).
-extern int latoclausole;
-
-// For the tests: the learning search takes every question of its sides, at
-// once and however empty the grid; a question gets a single unit of work,
-// so that many stay open, and the search asks its open values again from
-// its second node on (default off).
-extern bool controlloesteso;
+#include "solver/opzioni.h"
+#include "solver/sat.h"
 
 // A change to a cell of the check's grid, to undo on backtracking.
 template <int W> struct Traccia {
@@ -119,42 +90,45 @@ template <int W> struct Completamento {
   RigaDi<W> visti;                       // scratch: values an augmenting path has been through
   RigaDi<W> presi;                       // scratch: values matched in the unit
   std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
-  long long nodi = 0;                    // branches tried by the current question
+  long long nodi = 0;                    // branches or conflicts spent by the current question
   bool datestimone = false;              // it was answered by the kept completion
   long long limite = 0;                  // its allowance
-  bool conclausole = false;              // hard questions go on to the learning search
-  Clausole sat;                          // the learning search, its clauses kept between questions
-  std::vector<int> ipotesi;              // scratch: [cell]: the question's grid, for it
+  Opzioni opzioni;                       // the settings of this search
+  bool consat = false;                   // hard questions go on to the learning engine
+  std::vector<int> radice;               // [cell]: the first grid asked about, but its asked cell
+  std::vector<char> possibiliradice;     // [cell * n + v]: v + 1 possible there once radice
+                                         // was propagated
+  Sat sat;                               // the learning engine, started at its first question
   std::vector<int> modello;              // scratch: the completion it found
-  std::vector<int> radice;               // [cell]: the first grid asked about, but its asked
-                                         // cell (with the learning search only)
-  Unicita unicita;                       // whether radice has one completion only
-  long long imparati = 0;                // conflicts of the learning search so far
-  long long nodiunicita = 0;             // conflicts the question gave to unicita
+  long long imparati = 0;                // conflicts of the learning engine so far
+  long long nodiunicita = 0;             // conflicts the question gave to the uniqueness proof
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,
-// n <= 64 * W): empty grid, no completion kept, no failures noted.
-template <int W> void preparacompletamento(Completamento<W> &k, int n);
+// n <= 64 * W) with settings o: empty grid, no completion kept, no failures
+// noted.  Nothing is allocated before this call.
+template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opzioni &o);
 
 // Whether grid g with value v at (i, j) has a completion.
 // On entry: g has side k.n and repeats no value in a row, column or box;
 // v (1..n) does not stand in row i, column j or the box of (i, j) (whatever
 // (i, j) holds is ignored).  Answers si or no exactly, and forse when it
-// would spend more than `credito` units of work: one per branch of its own
-// search (credito <= 0: propagation alone answers, unless the completion
-// kept from an earlier question fits).  On return k.nodi holds the units
-// spent, k.datestimone whether the kept completion answered.  Once the
-// learning search has spent enough, a question that goes on to it on a grid
-// that extends the first one asked first gives 4 * `credito` conflicts more
-// to whether that first grid has one completion only (solver/unicita.h;
-// k.nodiunicita, not in k.nodi); once that is known, every question on such
-// a grid is answered from it.  Questions
-// are cheapest when each grid extends a recent one, as along a search
-// path; any grid is answered rightly.  A grid with v at (i, j) that
-// propagation leaves open is kept as a level (see allinea), so that the
-// next question, on the grid the search descends to, pays only for what
-// is new.
+// would spend more than `credito` units of work: a branch of its own search
+// or a conflict of the learning engine (credito <= 0: propagation alone
+// answers, unless the completion kept from an earlier question fits).  On
+// return k.nodi holds the units spent, k.datestimone whether the kept
+// completion answered.  The route: the kept completion; propagation with
+// the units' matchings; the own search, which mends the kept completion
+// first; then, on square sides up to opzioni.latosat, the learning engine
+// (solver/sat.h).  Once that has spent opzioni.conflittiunicita, each hard
+// question on a grid that extends the first one asked also gives
+// opzioni.pesounicita times its allowance to whether that first grid has
+// one completion only (k.nodiunicita, not in k.nodi); once that is known,
+// every question on such a grid is answered from it.  Questions are
+// cheapest when each grid extends a recent one, as along a search path; any
+// grid is answered rightly.  A grid with v at (i, j) that propagation
+// leaves open is kept as a level (see allinea), so that the next question,
+// on the grid the search descends to, pays only for what is new.
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito);

@@ -35,39 +35,41 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
 
 namespace {
 
-// The completion check's allowance, counted in the branches (or, on the
-// questions the learning search takes up, its conflicts) of its own search
-// over the whole search: a fixed part of about a second's worth at side 25
-// (a branch visits about n * n cells and costs some 15 microseconds there,
-// a conflict a few times more), and less on larger sides, which it would
-// cost more (at side 64 the checks of the empty grid rule out nothing, and
-// the fixed part was most of its time), plus one per search node, scaled
-// down on sides above 25 as a branch costs more there (on the empty
-// 100 x 100 grid, whose "no"s all come from propagation, one per node took
-// 3.1 s, a sixteenth 0.93 s, with the same nodes).  Each question may spend
-// half of what is left, so that one that wanders leaves some to the next:
-// past it, the check answers "maybe", after propagating alone, and the
-// search descends as it would without it.  Counting work instead of time
-// keeps runs repeatable.
-constexpr long long CELLE_FISSE = 62500000;
-constexpr long long RAMI_MASSIMI_FISSI = 100000;
-constexpr long long CELLE_PER_NODO = 625;
-constexpr long long QUOTA = 2;
-// The first look again at an open value, in search nodes; a look may spend
-// as many units as the search entered nodes, scaled to the cost of a branch
-// of the check on side 25 (a branch visits about n * n cells).
-constexpr long long RIESAME_PRIMO = 64;
-constexpr long long CELLE_RIESAME = 625;
+// The check's allowance, counted in the units of its questions over the
+// whole search (opzioni.h): a fixed part, and a part that grows with the
+// search's nodes, both smaller on sides above the reference one, where a
+// unit costs more.  Each question may spend a share of what is left: past
+// it, the check answers "maybe", after propagating alone, and the search
+// descends as it would without it.  Counting work instead of time keeps
+// runs repeatable.
+long long credito(const Opzioni &o, long long n, long long spesi) {
+  if (o.esteso)
+    return 1;
+  const long long r = LATO_RIFERIMENTO;
+  const long long fisso = std::min(o.creditofisso, o.creditofisso * r * r * r / (n * n * n));
+  const long long pernodi = lavoro.nodi * o.creditopernodo * r * r / std::max(r * r, n * n);
+  return (fisso + pernodi - spesi) / o.quota;
+}
 
-// Whether value v+1 at (i, j) of grid g may lead to a completion; false
-// only when the check proves it cannot.
-template <int W> Risposta promettente(Completamento<W> &k, const Griglia &g, int i, int j, int v) {
+// Asks the check, preparing it at the first question: a search that asks
+// nothing pays nothing.
+template <int W>
+Risposta chiedi(Completamento<W> &k, const Opzioni &o, const Griglia &g, int i, int j, int v,
+                long long unita) {
+  if (k.n == 0)
+    preparacompletamento(k, static_cast<int>(g.size()), o);
+  return completabile(k, g, i, j, v, unita);
+}
+
+// Whether value v+1 at (i, j) of grid g may lead to a completion; no only
+// when the check proves it cannot.
+template <int W>
+Risposta promettente(Completamento<W> &k, const Opzioni &o, const Griglia &g, int i, int j, int v) {
+  if (!o.controllo || lavoro.nodi < o.nodiprimadelcontrollo)
+    return Risposta::forse;
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
-  const long long fisso = std::min(RAMI_MASSIMI_FISSI, CELLE_FISSE * 25 / (n * n * n));
-  const long long pernodi = lavoro.nodi * CELLE_PER_NODO / std::max(CELLE_PER_NODO, n * n);
-  const long long credito = controlloesteso ? 1 : (fisso + pernodi - lavoro.nodicontrollo) / QUOTA;
-  const Risposta r = completabile(k, g, i, j, v + 1, credito);
+  const Risposta r = chiedi(k, o, g, i, j, v + 1, credito(o, n, lavoro.nodicontrollo));
   lavoro.nodicontrollo += k.nodi;
   lavoro.nodiunicita += k.nodiunicita;
   lavoro.esclusi += r == Risposta::no;
@@ -96,16 +98,14 @@ struct Nodo {
 // a dead end leaves its node at once, and the parent's next value rebuilds
 // the notes it left).  Trying the next value first takes the cube back to
 // the node's grid through its log, and rebuilds its notes (rifainote).
-template <int W, int L> bool cerca(Griglia &g, int i, int j) {
+template <int W, int L> bool cerca(Griglia &g, int i, int j, const Opzioni &o) {
   const int n = static_cast<int>(g.size());
   CuboDi<W, L> cubo;
   std::vector<Cella> piazzate;          // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;           // the nodes of the path, root first
   std::vector<Tolto> eliminati;         // what the current node's eliminations removed
   const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
-  Completamento<W> verifica;
-  if (controllocompletamento)
-    preparacompletamento(verifica, n);
+  Completamento<W> verifica;            // prepared at its first question
   // Empties the cells placed by deduction from the k-th on.
   const auto svuotadal = [&](std::size_t k) {
     for (std::size_t m = k; m < piazzate.size(); ++m) {
@@ -137,11 +137,12 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
   };
   // A subtree the check left open may be closed later: once the search has
   // entered twice as many nodes as at the last look, the shallowest open
-  // value is asked again (see CELLE_RIESAME), so that the looks cost about
-  // as much as the search.  When its grid has no completion, the nodes below
+  // value is asked again, with as many units as the search has entered
+  // nodes (scaled as the allowance), so that the looks cost about as much
+  // as the search.  When its grid has no completion, the nodes below
   // it are left as failed: the subtree would fail, and a subtree that fails
   // leaves no trace.
-  long long prossimoriesame = controlloesteso ? 2 : RIESAME_PRIMO;
+  long long prossimoriesame = o.esteso ? 2 : o.riesameprimo;
   const auto riesamina = [&] {
     prossimoriesame = 2 * lavoro.nodi;
     std::size_t a = 0;
@@ -155,8 +156,9 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
     for (std::size_t m = percorso[a + 1].inizio; m < piazzate.size(); ++m)
       sua[piazzate[m].i][piazzate[m].j] = 0;
     const Nodo &nodo = percorso[a];
-    const long long credito = std::max(1LL, lavoro.nodi * CELLE_RIESAME / (n * n));
-    const Risposta r = completabile(verifica, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], credito);
+    const long long r2 = LATO_RIFERIMENTO * LATO_RIFERIMENTO;
+    const long long unita = std::max(1LL, lavoro.nodi * o.creditopernodo * r2 / (n * n));
+    const Risposta r = chiedi(verifica, o, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], unita);
     ++lavoro.riesami;
     lavoro.nodiriesame += verifica.nodi;
     lavoro.nodiunicita += verifica.nodiunicita;
@@ -206,7 +208,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       }
       const Riga restituiti = restituisci(cubo, g, eliminati);
       percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti, false});
-      if (controllocompletamento && lavoro.nodi >= prossimoriesame && riesamina())
+      if (o.controllo && lavoro.nodi >= prossimoriesame && riesamina())
         continue;
     }
     Nodo &nodo = percorso.back();
@@ -215,8 +217,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
       togli(nodo.possibili, v);
       // A value whose grid has no completion fails as its subtree would;
       // the first guess still reports it.
-      const Risposta r =
-          controllocompletamento ? promettente(verifica, g, nodo.i, nodo.j, v) : Risposta::forse;
+      const Risposta r = promettente(verifica, o, g, nodo.i, nodo.j, v);
       nodo.incerto = r == Risposta::forse;
       if (r == Risposta::no) {
         if (primozero == 0)
@@ -250,17 +251,17 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j) {
 
 } // namespace
 
-bool inserisci(Griglia &g, int i, int j) {
+bool inserisci(Griglia &g, int i, int j, const Opzioni &o) {
   lavoro = {};
   // The common sides run code of their own, their geometry fixed at compile time.
   switch (g.size()) {
   case 9:
-    return cerca<1, 9>(g, i, j);
+    return cerca<1, 9>(g, i, j, o);
   case 16:
-    return cerca<1, 16>(g, i, j);
+    return cerca<1, 16>(g, i, j, o);
   case 25:
-    return cerca<1, 25>(g, i, j);
+    return cerca<1, 25>(g, i, j, o);
   default:
-    return g.size() <= 64 ? cerca<1, 0>(g, i, j) : cerca<2, 0>(g, i, j);
+    return g.size() <= 64 ? cerca<1, 0>(g, i, j, o) : cerca<2, 0>(g, i, j, o);
   }
 }

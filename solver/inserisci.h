@@ -4,6 +4,7 @@
 
 #include "app/stato.h"
 #include "solver/bitutil.h"
+#include "solver/opzioni.h"
 
 // Values 1..N as bits 0..N-1: the filters clear the values already present
 // in the row, the column and the box of a cell.
@@ -28,9 +29,9 @@ struct Lavoro {
 extern Lavoro lavoro;
 
 // Searches from the root node at (i, j) over grid g (the process-wide
-// tabella in the program).
+// tabella in the program), asking the completion check as o says.
 // On entry: g holds the puzzle, classifica and primozero are 0.
 // On return: true with g complete, passi coding every step of the path and
 // classifica counting them; false when no completion exists, with g, and
 // classifica, back as they were on entry.
-bool inserisci(Griglia &g, int i, int j);
+bool inserisci(Griglia &g, int i, int j, const Opzioni &o = {});

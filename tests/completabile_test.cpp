@@ -11,9 +11,8 @@
 #include "app/stato.h"
 #include "esistenza.h"
 #include "generatore.h"
-#include "solver/clausole.h"
 #include "solver/completabile.h"
-#include "solver/unicita.h"
+#include "solver/sat.h"
 #include "verifica.h"
 
 namespace {
@@ -71,22 +70,18 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
   } casi[] = {{4, 1, 10, 1500}, {6, 4, 24, 1000}, {8, 12, 40, 400}, {9, 20, 50, 400}};
   // Boxes matched or not, and the line/box elimination on or off, whatever
   // the side.
-  const int solito = latoscatoleabbinate, incroci = latoincroci;
-  const auto ripristina = [&] {
-    latoscatoleabbinate = solito;
-    latoincroci = incroci;
-  };
   for (const auto &caso : casi)
     for (const int scatole : {4, 100}) {
       SCOPED_TRACE(std::to_string(caso.n) +
                    (scatole == 4 ? ", scatole e incroci" : ", righe e colonne"));
-      latoscatoleabbinate = scatole;
-      latoincroci = 104 - scatole;
+      Opzioni o;
+      o.latoscatoleabbinate = scatole;
+      o.latoincroci = 104 - scatole;
       std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
       Completamento<1> stretto;
       Completamento<2> largo;
-      preparacompletamento(stretto, caso.n);
-      preparacompletamento(largo, caso.n);
+      preparacompletamento(stretto, caso.n, o);
+      preparacompletamento(largo, caso.n, o);
       Conteggio conta;
       // Chains of grids, each but the first of a chain the one before with a
       // cell emptied and a few filled, as the grids along a search path are.
@@ -103,137 +98,109 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
         SCOPED_TRACE(generatore::testopuzzle(g));
         chiedi(stretto, g, conta);
         chiedi(largo, g, conta);
-        if (HasFatalFailure()) {
-          ripristina();
+        if (HasFatalFailure())
           return;
-        }
       }
       // Both answers were put to the test, many times each.
       EXPECT_GT(conta.si, caso.griglie / 4);
       EXPECT_GT(conta.no, caso.griglie / 4);
     }
-  ripristina();
 }
 
-// The learning search alone, along chains of grids (its clauses and
-// ground carried from one question to the next), square sides and not:
-// each answer the plain test's, each completion it finds whole.
-TEST(Completabile, ClausoleComeUnaRicercaSemplice) {
-  for (const int n : {4, 6, 9}) {
-    SCOPED_TRACE(n);
-    std::mt19937 casualita(static_cast<std::uint32_t>(100 + n));
-    Clausole s;
-    preparaclausole(s, n);
-    std::vector<int> ipotesi, modello;
-    Conteggio conta;
-    Griglia g;
-    for (int t = 0; t < 3000; ++t) {
-      if (t % 5 == 0)
-        g = casuale(Griglia(n, std::vector<int>(n, 0)), n * n / 3, casualita);
-      else
-        g = casuale(g, 2, casualita);
-      int c = static_cast<int>(casualita() % (n * n));
-      while (g[c / n][c % n] != 0 && c + 1 < n * n)
-        ++c;
-      const int i = c / n, j = c % n;
-      for (const int v : verifica::ammessi(g, i, j)) {
-        Griglia h = g;
-        h[i][j] = v;
-        SCOPED_TRACE(generatore::testopuzzle(h));
-        const bool atteso = esistenza::completabile(h);
-        ipotesi.clear();
-        for (const auto &riga : h)
-          ipotesi.insert(ipotesi.end(), riga.begin(), riga.end());
-        s.chiesta = c;
-        const Esito e = risolviclausole(s, ipotesi, t % 2 == 0 ? 1LL << 40 : 3, modello);
-        if (e == Esito::forse)
+// The learning engine alone, each encoding, with variables for every value
+// or only those the first grid allows: the first grid a random one, each
+// question a grid that extends it (learnt clauses carried from one question
+// to the next).  Each answer the plain test's, each completion it finds
+// whole; and its verdict on whether the first grid has one completion only,
+// reached on a small allowance over several calls: none when the test finds
+// none, "only one" exactly when no other value of an empty cell leaves one.
+TEST(Completabile, SatComeUnaRicercaSemplice) {
+  for (const int n : {4, 6, 9})
+    for (const int modo : {0, 1, 2}) {
+      SCOPED_TRACE(std::to_string(n) + ", modo " + std::to_string(modo));
+      Opzioni o;
+      o.sequenziale = modo == 1;
+      o.ristrette = modo != 2;
+      std::mt19937 casualita(static_cast<std::uint32_t>(100 * modo + n));
+      std::vector<int> modello;
+      int quante[2][2] = {}, verdetti[3] = {};
+      for (int radici = 0; radici < (n == 4 ? 200 : 60); ++radici) {
+        // A random grid, or some of the cells of a whole one, which have
+        // often that completion only.
+        Griglia radice = casuale(Griglia(n, std::vector<int>(n, 0)),
+                                 static_cast<int>(casualita() % (n * n)), casualita);
+        if (radici % 2 == 1) {
+          radice = generatore::generasoluzione(n, casualita());
+          const int tenute = 30 + static_cast<int>(casualita() % 40);
+          for (auto &riga : radice)
+            for (int &x : riga)
+              if (static_cast<int>(casualita() % 100) >= tenute)
+                x = 0;
+        }
+        std::vector<int> base;
+        std::vector<char> possibili(static_cast<std::size_t>(n * n * n), 0);
+        for (int c = 0; c < n * n; ++c) {
+          base.push_back(radice[c / n][c % n]);
+          for (const int v : verifica::ammessi(radice, c / n, c % n))
+            possibili[static_cast<std::size_t>(c * n + v - 1)] = 1;
+        }
+        Sat s;
+        avviasat(s, n, base, possibili, o);
+        Griglia g = radice;
+        for (int t = 0; t < 20; ++t) {
+          g = casuale(g, 1, casualita);
+          const int c = static_cast<int>(casualita() % (n * n)), i = c / n, j = c % n;
+          if (g[i][j] != 0)
+            continue;
+          std::vector<int> griglia;
+          for (const auto &riga : g)
+            griglia.insert(griglia.end(), riga.begin(), riga.end());
+          for (const int v : verifica::ammessi(g, i, j)) {
+            Griglia h = g;
+            h[i][j] = v;
+            SCOPED_TRACE(generatore::testopuzzle(h));
+            const bool atteso = esistenza::completabile(h);
+            const Risposta r = chiedisat(s, griglia, c, v, t % 2 == 0 ? 1 << 30 : 2, {}, modello);
+            if (r == Risposta::forse)
+              continue;
+            ASSERT_EQ(r, atteso ? Risposta::si : Risposta::no);
+            ++quante[t % 2][atteso];
+            Griglia completa(n, std::vector<int>(n));
+            for (int x = 0; x < n * n && atteso; ++x)
+              completa[x / n][x % n] = modello[static_cast<std::size_t>(x)];
+            ASSERT_TRUE(!atteso || verifica::griglia(h, completa, true).empty());
+          }
+        }
+        SCOPED_TRACE(generatore::testopuzzle(radice));
+        for (int passi = 0; passi < 1000 && s.motore && s.unicita != Sat::Unicita::molte; ++passi)
+          avanzaunicita(s, 1);
+        ASSERT_EQ(s.unicita == Sat::Unicita::nessuna, !esistenza::completabile(radice));
+        if (s.unicita == Sat::Unicita::nessuna)
           continue;
-        ASSERT_EQ(e, atteso ? Esito::si : Esito::no);
-        ++(atteso ? conta.si : conta.no);
-        if (!atteso)
-          continue;
+        ASSERT_TRUE(s.unicita == Sat::Unicita::unica || s.unicita == Sat::Unicita::molte);
         Griglia completa(n, std::vector<int>(n));
         for (int x = 0; x < n * n; ++x)
-          completa[x / n][x % n] = modello[x];
-        ASSERT_EQ(verifica::griglia(h, completa, true), "");
-      }
-    }
-    EXPECT_GT(conta.si, 100);
-    EXPECT_GT(conta.no, 100);
-  }
-}
-
-// The SAT solver's verdict on whether a grid has one completion only,
-// against the plain test: none when the test finds none; else a whole
-// completion that keeps the grid, and "only one" exactly when no other
-// value of an empty cell leaves a completion.
-TEST(Completabile, UnicaComeUnaRicercaSemplice) {
-  for (const int n : {4, 9}) {
-    SCOPED_TRACE(n);
-    std::mt19937 casualita(static_cast<std::uint32_t>(200 + n));
-    int quante[3] = {};
-    // The verdict on g; its completion, if any, in completa.
-    const auto prova = [&](const Griglia &g, Griglia &completa) {
-      SCOPED_TRACE(generatore::testopuzzle(g));
-      std::vector<int> base;
-      for (const auto &riga : g)
-        base.insert(base.end(), riga.begin(), riga.end());
-      Unicita u;
-      avviaunicita(u, n, base);
-      // A small allowance, so that each step is taken over several calls.
-      for (int passi = 0; passi < 1000 &&
-                          (u.stato == Unicita::Stato::cerca || u.stato == Unicita::Stato::verifica);
-           ++passi)
-        avanzaunicita(u, 1);
-      ASSERT_TRUE(u.stato == Unicita::Stato::nessuna || u.stato == Unicita::Stato::unica ||
-                  u.stato == Unicita::Stato::molte);
-      ASSERT_EQ(u.stato == Unicita::Stato::nessuna, !esistenza::completabile(g));
-      completa.clear();
-      if (u.stato == Unicita::Stato::nessuna) {
-        ++quante[0];
-        return;
-      }
-      completa.assign(n, std::vector<int>(n));
-      for (int x = 0; x < n * n; ++x)
-        completa[x / n][x % n] = u.soluzione[static_cast<std::size_t>(x)];
-      ASSERT_EQ(verifica::griglia(g, completa, true), "");
-      bool altra = false;
-      for (int x = 0; x < n * n && !altra; ++x)
-        if (g[x / n][x % n] == 0)
-          for (const int v : verifica::ammessi(g, x / n, x % n)) {
-            Griglia h = g;
+          completa[x / n][x % n] = s.soluzione[static_cast<std::size_t>(x)];
+        ASSERT_EQ(verifica::griglia(radice, completa, true), "");
+        bool altra = false;
+        for (int x = 0; x < n * n && !altra; ++x)
+          for (const int v : verifica::ammessi(radice, x / n, x % n)) {
+            Griglia h = radice;
             h[x / n][x % n] = v;
-            if (v != completa[x / n][x % n] && esistenza::completabile(h)) {
-              altra = true;
-              break;
-            }
+            altra = altra || (radice[x / n][x % n] == 0 && v != completa[x / n][x % n] &&
+                              esistenza::completabile(h));
           }
-      ASSERT_EQ(u.stato == Unicita::Stato::molte, altra);
-      ++quante[altra ? 2 : 1];
-    };
-    for (int t = 0; t < (n == 4 ? 300 : 100); ++t) {
-      // A random grid, then (for one with a completion) some of the cells
-      // of its completion, which has often that one only.
-      const int prove = static_cast<int>(casualita() % (n * n));
-      Griglia completa;
-      prova(casuale(Griglia(n, std::vector<int>(n, 0)), prove, casualita), completa);
-      if (completa.empty())
-        continue;
-      const int tenute = 30 + static_cast<int>(casualita() % 40);
-      for (auto &riga : completa)
-        for (int &x : riga)
-          if (static_cast<int>(casualita() % 100) >= tenute)
-            x = 0;
-      Griglia altra;
-      prova(completa, altra);
-      if (HasFatalFailure())
-        return;
+        ASSERT_EQ(s.unicita == Sat::Unicita::molte, altra);
+        ++verdetti[altra ? 2 : 1];
+      }
+      // Every answer, with and without allowance, and both verdicts, were put
+      // to the test.
+      for (const auto &q : quante)
+        for (const int k : q)
+          EXPECT_GT(k, 5);
+      EXPECT_GT(verdetti[1], 3);
+      EXPECT_GT(verdetti[2], 3);
     }
-    // Each verdict was put to the test.
-    EXPECT_GT(quante[0], 5);
-    EXPECT_GT(quante[1], 5);
-    EXPECT_GT(quante[2], 5);
-  }
 }
 
 } // namespace

@@ -44,15 +44,16 @@ bool confronta(const Griglia &puzzle) {
   for (const int modo : {0, 1, 2}) {
     const bool controllo = modo > 0;
     SCOPED_TRACE(modo == 0 ? "senza il controllo" : modo == 1 ? "con il controllo" : "esteso");
-    controllocompletamento = controllo;
-    controlloesteso = modo == 2;
+    Opzioni opzioni;
+    opzioni.controllo = controllo;
+    opzioni.esteso = modo == 2;
+    if (opzioni.esteso)
+      opzioni.nodiprimadelcontrollo = 0;
     preparastato(static_cast<int>(puzzle.size()));
     tabella = tabellaold = puzzle;
     testing::internal::CaptureStderr();
-    risolto = inserisci(tabella, 0, 0);
+    risolto = inserisci(tabella, 0, 0, opzioni);
     const std::string console = testing::internal::GetCapturedStderr();
-    controllocompletamento = true;
-    controlloesteso = false;
     EXPECT_EQ(risolto, atteso.risolto);
     EXPECT_EQ(tabella, atteso.griglia);
     EXPECT_EQ(classifica, atteso.classifica);

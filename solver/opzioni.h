@@ -1,0 +1,82 @@
+// Every tunable number of the search's completion check, in one place.
+// Each field: its meaning, unit and range, and what chose its value.  The
+// check's cost depends on the side n mostly through the size of a grid, so
+// allowances are set for one side, LATO_RIFERIMENTO, and scaled to others.
+#pragma once
+
+// The side the allowances below are stated for: the common hard puzzles
+// are 25 x 25, and larger sides rarely need the check's own search.
+inline constexpr int LATO_RIFERIMENTO = 25;
+
+struct Opzioni {
+  // The search asks the check before it descends into a value; off, it
+  // searches every subtree (the plain search, node for node).
+  bool controllo = true;
+
+  // For the tests: the learning engine takes every question it can, at once
+  // and however empty the grid, with one conflict of allowance, so that
+  // many answers stay open, and the search asks open values again from its
+  // second node on.
+  bool esteso = false;
+
+  // Search nodes entered before the first question (0..): a puzzle that
+  // deduction solves with a few guesses pays nothing for the check.  At 8,
+  // 100 x 100 puzzles with two guesses ask nothing; the hard 25 x 25
+  // puzzles lost no time.
+  long long nodiprimadelcontrollo = 8;
+
+  // Allowance of the whole search, in branches of the check's own search or
+  // conflicts of the learning engine (0..): a fixed part, about a second's
+  // worth at the reference side and scaled by (25 / n)^3 above it (a branch
+  // touches about n^3 / 25 candidates), ...
+  long long creditofisso = 100000;
+  // ... plus this much per search node, scaled by (25 / n)^2 above the
+  // reference side (on the empty 100 x 100 grid, whose "no"s all come from
+  // propagation, one per node cost three times a sixteenth).
+  long long creditopernodo = 1;
+  // A question may spend 1 / quota of what is left (1..): one that wanders
+  // leaves some to the next.
+  long long quota = 2;
+
+  // Search nodes before open values are first asked again (1..); then each
+  // time the nodes double, the shallowest open value gets as many units as
+  // the search has entered nodes, scaled as creditopernodo.
+  long long riesameprimo = 64;
+
+  // The largest side whose propagation includes the line/box elimination
+  // (1..100): at the reference side it spares a quarter to a third of the
+  // branches on random puzzles; above it, it spared none on the grids
+  // measured and cost a third of the time of the empty ones.
+  int latoincroci = LATO_RIFERIMENTO;
+  // The smallest side whose boxes are matched to values as rows and columns
+  // are (1..101): the empty 49 x 49 grid needs them; at side 25 they sped
+  // some random puzzles up and slowed others.
+  int latoscatoleabbinate = 49;
+
+  // The largest side, a square, whose hard questions go on to the learning
+  // engine (0..100): it holds a variable per cell and candidate value.
+  int latosat = LATO_RIFERIMENTO;
+  // Branches the check's own search may spend on a question that the
+  // learning engine may take up (0..): the own search finds completions near
+  // the kept one and the near contradictions fast; the hard "no"s are the
+  // engine's.
+  long long ramiprimadelsat = 64;
+  // How full a grid must be, in % of its cells, before the engine takes its
+  // questions (0..100): on emptier grids completions abound and the own
+  // search finds them faster.
+  int pienesat = 40;
+  // Variables only for the values still possible once the first grid is
+  // propagated (true), or for every cell and value (false).
+  bool ristrette = true;
+  // "At most one" as pairs of literals (false) or as a sequential counter
+  // with auxiliary variables (true).
+  bool sequenziale = false;
+
+  // Conflicts the engine spends over all questions before hard questions
+  // also work on whether the first grid has one completion only (0..): the
+  // random 25 x 25 puzzles measured never get there; the hard ones do.
+  long long conflittiunicita = 20000;
+  // How many times a hard question's allowance goes to that proof (0..): it
+  // answers every later question at once, so it is worth more than any one.
+  long long pesounicita = 4;
+};

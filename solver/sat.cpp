@@ -1,0 +1,201 @@
+#include "solver/sat.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include <cadical.hpp>
+
+#include "app/stato.h"
+
+// The solver, with a counter of its conflicts (one clause learnt each): its
+// work is bounded by its own conflict limit, the counter only tells what a
+// call spent.
+struct MotoreSat : CaDiCaL::Learner {
+  CaDiCaL::Solver sat;
+  long long conflitti = 0;
+  bool learning(int) override {
+    ++conflitti;
+    return false;
+  }
+  void learn(int) override {}
+};
+
+void ChiudiMotoreSat::operator()(MotoreSat *m) const {
+  delete m;
+}
+
+namespace {
+
+void clausola(CaDiCaL::Solver &s, std::initializer_list<int> lits) {
+  for (int l : lits)
+    s.add(l);
+  s.add(0);
+}
+
+// "At most one" of the literals: between any two, or (sequenziale) through
+// a counter whose variable k is true once one of the first k + 1 is.
+void alpiuuno(CaDiCaL::Solver &s, const std::vector<int> &lits, bool sequenziale) {
+  const std::size_t m = lits.size();
+  if (!sequenziale || m <= 4) {
+    for (std::size_t a = 0; a < m; ++a)
+      for (std::size_t b = a + 1; b < m; ++b)
+        clausola(s, {-lits[a], -lits[b]});
+    return;
+  }
+  int prima = 0; // counter variable of the literals before the current one
+  for (std::size_t k = 0; k + 1 < m; ++k) {
+    const int conta = s.vars() + 1;
+    s.reserve(conta);
+    clausola(s, {-lits[k], conta});
+    if (prima != 0) {
+      clausola(s, {-prima, conta});
+      clausola(s, {-lits[k], -prima});
+    }
+    prima = conta;
+  }
+  clausola(s, {-lits[m - 1], -prima});
+}
+
+// Exactly one of the literals, or at most one when `almeno` is false.
+void unodi(CaDiCaL::Solver &s, const std::vector<int> &lits, bool almeno, bool sequenziale) {
+  if (almeno) {
+    for (int l : lits)
+      s.add(l);
+    s.add(0);
+  }
+  alpiuuno(s, lits, sequenziale);
+}
+
+// Solves under the assumptions already made, for at most `limite`
+// conflicts (-1: no limit); 10 satisfiable, 20 not, 0 stopped.
+int risolvi(Sat &s, long long limite) {
+  MotoreSat &m = *s.motore;
+  m.conflitti = 0;
+  m.sat.limit("conflicts", static_cast<int>(std::clamp<long long>(limite, 0, 1 << 30)));
+  const int esito = m.sat.solve();
+  s.spesi = m.conflitti;
+  return esito;
+}
+
+void leggimodello(const Sat &s, std::vector<int> &modello) {
+  const int n = s.n;
+  modello.assign(static_cast<std::size_t>(n * n), 0);
+  for (int c = 0; c < n * n; ++c)
+    for (int v = 0; v < n; ++v) {
+      const int x = s.variabile[static_cast<std::size_t>(c * n + v)];
+      if (x != 0 && s.motore->sat.val(x) > 0)
+        modello[static_cast<std::size_t>(c)] = v + 1;
+    }
+}
+
+} // namespace
+
+void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili,
+              const Opzioni &o) {
+  s.n = n;
+  s.radice = radice;
+  s.unicita = Sat::Unicita::ignota;
+  s.soluzione.clear();
+  s.motore.reset(new MotoreSat);
+  CaDiCaL::Solver &sat = s.motore->sat;
+  sat.set("quiet", 1); // it must print nothing: the program's output is its own
+  const int q = latoquadrato(n);
+  s.variabile.assign(static_cast<std::size_t>(n * n * n), 0);
+  int variabili = 0;
+  for (int c = 0; c < n * n; ++c)
+    for (int v = 0; v < n; ++v) {
+      const int x = radice[static_cast<std::size_t>(c)];
+      if (x != 0 ? x == v + 1 : possibili[static_cast<std::size_t>(c * n + v)] != 0)
+        s.variabile[static_cast<std::size_t>(c * n + v)] = ++variabili;
+    }
+  sat.reserve(variabili);
+  std::vector<int> lits;
+  for (int c = 0; c < n * n; ++c) {
+    lits.clear();
+    for (int v = 0; v < n; ++v)
+      if (const int x = s.variabile[static_cast<std::size_t>(c * n + v)]; x != 0)
+        lits.push_back(x);
+    unodi(sat, lits, true, o.sequenziale);
+  }
+  // Each value once in each row (x = 0), column (1) and box (2): n rows and
+  // columns of n cells, (n / q)^2 boxes of q * q cells, which hold every
+  // value when that is n.
+  const int bande = n / q;
+  for (int x = 0; x < 3; ++x)
+    for (int unita = 0; unita < (x < 2 ? n : bande * bande); ++unita)
+      for (int v = 0; v < n; ++v) {
+        lits.clear();
+        for (int k = 0; k < (x < 2 ? n : q * q); ++k) {
+          const int i = x == 0 ? unita : x == 1 ? k : unita / bande * q + k / q;
+          const int j = x == 0 ? k : x == 1 ? unita : unita % bande * q + k % q;
+          if (const int y = s.variabile[static_cast<std::size_t>((i * n + j) * n + v)]; y != 0)
+            lits.push_back(y);
+        }
+        unodi(sat, lits, x < 2 || q * q == n, o.sequenziale);
+      }
+  sat.connect_learner(s.motore.get());
+}
+
+Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
+                   const std::vector<int> &fasi, std::vector<int> &modello) {
+  s.spesi = 0;
+  const int n = s.n;
+  CaDiCaL::Solver &sat = s.motore->sat;
+  const auto var = [&](int cella, int valore) {
+    return s.variabile[static_cast<std::size_t>(cella * n + valore - 1)];
+  };
+  if (var(c, v) == 0)
+    return Risposta::no;
+  for (int x = 0; x < n * n; ++x) {
+    const int g = griglia[static_cast<std::size_t>(x)];
+    if (x == c || g == s.radice[static_cast<std::size_t>(x)])
+      continue;
+    if (g != 0 && var(x, g) == 0)
+      return Risposta::no;
+    if (g != 0)
+      sat.assume(var(x, g));
+    else if (!fasi.empty() && fasi[static_cast<std::size_t>(x)] != 0 &&
+             var(x, fasi[static_cast<std::size_t>(x)]) != 0)
+      sat.phase(var(x, fasi[static_cast<std::size_t>(x)]));
+  }
+  sat.assume(var(c, v));
+  const int esito = risolvi(s, limite);
+  if (esito == 10)
+    leggimodello(s, modello);
+  return esito == 10 ? Risposta::si : esito == 20 ? Risposta::no : Risposta::forse;
+}
+
+void avanzaunicita(Sat &s, long long limite) {
+  s.spesi = 0;
+  if (s.unicita != Sat::Unicita::ignota && s.unicita != Sat::Unicita::verifica)
+    return;
+  if (s.unicita == Sat::Unicita::verifica)
+    s.motore->sat.assume(s.attiva);
+  const int esito = risolvi(s, limite);
+  const int n = s.n;
+  if (s.unicita == Sat::Unicita::ignota && esito == 10) {
+    // Another completion differs from this one in a cell empty in radice;
+    // the clause binds only while `attiva` is assumed, so the questions,
+    // which never assume it, are answered as before.
+    leggimodello(s, s.soluzione);
+    s.attiva = s.motore->sat.vars() + 1;
+    s.motore->sat.reserve(s.attiva);
+    s.motore->sat.add(-s.attiva);
+    for (int c = 0; c < n * n; ++c)
+      if (s.radice[static_cast<std::size_t>(c)] == 0)
+        s.motore->sat.add(-s.variabile[static_cast<std::size_t>(
+            c * n + s.soluzione[static_cast<std::size_t>(c)] - 1)]);
+    s.motore->sat.add(0);
+    s.unicita = Sat::Unicita::verifica;
+  } else if (esito == 20) {
+    s.unicita = s.unicita == Sat::Unicita::ignota ? Sat::Unicita::nessuna : Sat::Unicita::unica;
+  } else if (esito == 10) {
+    s.unicita = Sat::Unicita::molte;
+  }
+  // Once the answer is known, it answers every question: the solver is
+  // needed no more.  With several completions the questions still need it.
+  if (s.unicita == Sat::Unicita::unica || s.unicita == Sat::Unicita::nessuna)
+    s.motore.reset();
+  else if (s.unicita == Sat::Unicita::molte)
+    clausola(s.motore->sat, {-s.attiva});
+}

@@ -1,0 +1,61 @@
+// The completion question as clauses, answered by CaDiCaL, incrementally:
+// one solver for the questions of one search.  The first grid asked about
+// (the root's) enters as unit clauses, with a variable for each of its
+// empty cells' candidate values; each question's further cells and its
+// value enter as assumptions.  So every clause the solver learns follows
+// from the rules and the first grid alone, and serves every later
+// question.
+//
+// The same solver also works, when told, on whether the first grid has one
+// completion only: once that completion is known to be the only one, a
+// grid that extends the first has a completion exactly when the completion
+// holds it, and no question needs the solver any more.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "solver/opzioni.h"
+
+enum class Risposta { no, si, forse };
+
+struct MotoreSat; // CaDiCaL and its conflict counter (sat.cpp)
+struct ChiudiMotoreSat {
+  void operator()(MotoreSat *m) const;
+};
+
+struct Sat {
+  enum class Unicita {
+    ignota,   // not asked yet, or asked without an answer
+    verifica, // a completion found (soluzione); is there another?
+    unica,    // soluzione is the first grid's only completion
+    nessuna,  // the first grid has no completion
+    molte,    // it has more than one: nothing more to learn here
+  };
+  int n = 0;
+  std::vector<int> radice;    // [cell]: the first grid, 0 empty
+  std::vector<int> variabile; // [cell * n + v]: variable of "cell holds v + 1", 0 none
+                              // (v impossible there in the first grid)
+  Unicita unicita = Unicita::ignota;
+  std::vector<int> soluzione; // [cell]: a completion of radice, from verifica on
+  int attiva = 0;             // variable that switches on "differs from soluzione"
+  long long spesi = 0;        // conflicts of the last call
+  std::unique_ptr<MotoreSat, ChiudiMotoreSat> motore;
+};
+
+// Starts s on the first grid `radice` of side n (a square), whose empty
+// cells may hold the values in possibili ([cell * n + v]: nonzero when v + 1
+// is still possible there; radice's filled cells are ignored).
+void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili,
+              const Opzioni &o);
+
+// Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
+// with v (1..n) at cell c has a completion: si (with it in `modello`), no,
+// or forse after about `limite` conflicts.  s.spesi: the conflicts spent.
+Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
+                   const std::vector<int> &fasi, std::vector<int> &modello);
+
+// Works for about `limite` conflicts on whether radice has one completion
+// only: ignota to verifica or nessuna, verifica to unica or molte.  Once the
+// answer is known the solver is released.  s.spesi: the conflicts spent.
+void avanzaunicita(Sat &s, long long limite);
