@@ -54,8 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
     Opzioni opzioni;
     opzioni.controllo = controllo;
     opzioni.esteso = modo == 2;
-    if (opzioni.esteso)
-      opzioni.nodiprimadelcontrollo = 0;
     preparastato(n);
     tabella = tabellaold = puzzle;
     primozero = 1; // no console output

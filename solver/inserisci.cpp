@@ -54,8 +54,10 @@ long long credito(const Opzioni &o, long long n, long long spesi) {
 // Asks the check, preparing it at the first question: a search that asks
 // nothing pays nothing.
 template <int W>
-Risposta chiedi(Completamento<W> &k, const Opzioni &o, const Griglia &g, int i, int j, int v,
-                long long unita) {
+Risposta chiedi(Completamento<W> &k, const Opzioni &o, const Ascolto &ascolto, const Griglia &g,
+                int i, int j, int v, long long unita) {
+  if (ascolto)
+    ascolto(g, i, j, v, unita);
   if (k.n == 0)
     preparacompletamento(k, static_cast<int>(g.size()), o);
   return completabile(k, g, i, j, v, unita);
@@ -64,12 +66,13 @@ Risposta chiedi(Completamento<W> &k, const Opzioni &o, const Griglia &g, int i, 
 // Whether value v+1 at (i, j) of grid g may lead to a completion; no only
 // when the check proves it cannot.
 template <int W>
-Risposta promettente(Completamento<W> &k, const Opzioni &o, const Griglia &g, int i, int j, int v) {
-  if (!o.controllo || lavoro.nodi < o.nodiprimadelcontrollo)
+Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascolto,
+                     const Griglia &g, int i, int j, int v) {
+  if (!o.controllo)
     return Risposta::forse;
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
-  const Risposta r = chiedi(k, o, g, i, j, v + 1, credito(o, n, lavoro.nodicontrollo));
+  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito(o, n, lavoro.nodicontrollo));
   lavoro.nodicontrollo += k.nodi;
   lavoro.nodiunicita += k.nodiunicita;
   lavoro.esclusi += r == Risposta::no;
@@ -98,7 +101,8 @@ struct Nodo {
 // a dead end leaves its node at once, and the parent's next value rebuilds
 // the notes it left).  Trying the next value first takes the cube back to
 // the node's grid through its log, and rebuilds its notes (rifainote).
-template <int W, int L> bool cerca(Griglia &g, int i, int j, const Opzioni &o) {
+template <int W, int L>
+bool cerca(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
   const int n = static_cast<int>(g.size());
   CuboDi<W, L> cubo;
   std::vector<Cella> piazzate;          // cells placed by deduction along the path, in order
@@ -158,7 +162,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j, const Opzioni &o) {
     const Nodo &nodo = percorso[a];
     const long long r2 = LATO_RIFERIMENTO * LATO_RIFERIMENTO;
     const long long unita = std::max(1LL, lavoro.nodi * o.creditopernodo * r2 / (n * n));
-    const Risposta r = chiedi(verifica, o, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], unita);
+    const Risposta r = chiedi(verifica, o, ascolto, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], unita);
     ++lavoro.riesami;
     lavoro.nodiriesame += verifica.nodi;
     lavoro.nodiunicita += verifica.nodiunicita;
@@ -217,7 +221,7 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j, const Opzioni &o) {
       togli(nodo.possibili, v);
       // A value whose grid has no completion fails as its subtree would;
       // the first guess still reports it.
-      const Risposta r = promettente(verifica, o, g, nodo.i, nodo.j, v);
+      const Risposta r = promettente(verifica, o, ascolto, g, nodo.i, nodo.j, v);
       nodo.incerto = r == Risposta::forse;
       if (r == Risposta::no) {
         if (primozero == 0)
@@ -251,17 +255,17 @@ template <int W, int L> bool cerca(Griglia &g, int i, int j, const Opzioni &o) {
 
 } // namespace
 
-bool inserisci(Griglia &g, int i, int j, const Opzioni &o) {
+bool inserisci(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
   lavoro = {};
   // The common sides run code of their own, their geometry fixed at compile time.
   switch (g.size()) {
   case 9:
-    return cerca<1, 9>(g, i, j, o);
+    return cerca<1, 9>(g, i, j, o, ascolto);
   case 16:
-    return cerca<1, 16>(g, i, j, o);
+    return cerca<1, 16>(g, i, j, o, ascolto);
   case 25:
-    return cerca<1, 25>(g, i, j, o);
+    return cerca<1, 25>(g, i, j, o, ascolto);
   default:
-    return g.size() <= 64 ? cerca<1, 0>(g, i, j, o) : cerca<2, 0>(g, i, j, o);
+    return g.size() <= 64 ? cerca<1, 0>(g, i, j, o, ascolto) : cerca<2, 0>(g, i, j, o, ascolto);
   }
 }

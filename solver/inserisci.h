@@ -2,6 +2,8 @@
 // of its first empty cell, largest first.
 #pragma once
 
+#include <functional>
+
 #include "app/stato.h"
 #include "solver/bitutil.h"
 #include "solver/opzioni.h"
@@ -28,10 +30,15 @@ struct Lavoro {
 };
 extern Lavoro lavoro;
 
+// Sees each question the search puts to the completion check: the grid, the
+// cell (i, j), the value v (1..n) and the allowance (the benchmark records
+// them to replay them against other settings).
+using Ascolto = std::function<void(const Griglia &g, int i, int j, int v, long long credito)>;
+
 // Searches from the root node at (i, j) over grid g (the process-wide
 // tabella in the program), asking the completion check as o says.
 // On entry: g holds the puzzle, classifica and primozero are 0.
 // On return: true with g complete, passi coding every step of the path and
 // classifica counting them; false when no completion exists, with g, and
 // classifica, back as they were on entry.
-bool inserisci(Griglia &g, int i, int j, const Opzioni &o = {});
+bool inserisci(Griglia &g, int i, int j, const Opzioni &o = {}, const Ascolto &ascolto = {});

@@ -19,12 +19,6 @@ struct Opzioni {
   // second node on.
   bool esteso = false;
 
-  // Search nodes entered before the first question (0..): a puzzle that
-  // deduction solves with a few guesses pays nothing for the check.  At 8,
-  // 100 x 100 puzzles with two guesses ask nothing; the hard 25 x 25
-  // puzzles lost no time.
-  long long nodiprimadelcontrollo = 8;
-
   // Allowance of the whole search, in branches of the check's own search or
   // conflicts of the learning engine (0..): a fixed part, about a second's
   // worth at the reference side and scaled by (25 / n)^3 above it (a branch

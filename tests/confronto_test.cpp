@@ -47,8 +47,6 @@ bool confronta(const Griglia &puzzle) {
     Opzioni opzioni;
     opzioni.controllo = controllo;
     opzioni.esteso = modo == 2;
-    if (opzioni.esteso)
-      opzioni.nodiprimadelcontrollo = 0;
     preparastato(static_cast<int>(puzzle.size()));
     tabella = tabellaold = puzzle;
     testing::internal::CaptureStderr();
