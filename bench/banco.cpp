@@ -11,6 +11,12 @@
 //                                     nodes of each, steps, checks, median
 //                                     seconds of each, ratio
 //   sudoku_bench genera N VUOTE SEME  prints a generated puzzle file
+//   sudoku_bench registra FILE OUT    writes the questions the search on FILE
+//                                     puts to the completion check to OUT
+//   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
+//                                     answers by kind, units, seconds
+//   Before the command, NOME=VALORE sets a field of the search's options
+//   (solver/opzioni.h) for conta, registra and riascolta.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
 //                                     wall seconds, peak memory, exit status
@@ -23,6 +29,7 @@
 
 #include "app/lettore.h"
 #include "app/stato.h"
+#include "domande.h"
 #include "generatore.h"
 #include "riferimento.h"
 #include "solver/completabile.h"
@@ -166,10 +173,43 @@ int misura(const char *cartella, char *argv[]) {
   return 0;
 }
 
+int riascolta(const char *nome, const Opzioni &o) {
+  const domande::Esito e = domande::riascolta(nome, o);
+  if (!e.letto) {
+    std::fprintf(stderr, "%s: registro illeggibile\n", nome);
+    return 2;
+  }
+  std::printf("%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld unicita %lld "
+              "secondi %.4f\n",
+              nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.unicita, e.secondi);
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
   Opzioni opzioni;
+  // Settings first: NOME=VALORE.
+  while (argc >= 2 && std::strchr(argv[1], '=') != nullptr) {
+    const char *uguale = std::strchr(argv[1], '=');
+    if (!domande::imposta(opzioni, std::string(argv[1], static_cast<std::size_t>(uguale - argv[1])),
+                          std::atoll(uguale + 1))) {
+      std::fprintf(stderr, "opzione sconosciuta: %s\n", argv[1]);
+      return 2;
+    }
+    --argc;
+    ++argv;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "registra") == 0) {
+    Griglia g;
+    return leggi(argv[2], g) && domande::registra(g, opzioni, argv[3]) ? 0 : 2;
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "riascolta") == 0) {
+    for (int k = 2; k < argc; ++k)
+      if (riascolta(argv[k], opzioni) != 0)
+        return 2;
+    return 0;
+  }
   if (argc >= 3 && std::strcmp(argv[1], "senza") == 0)
     opzioni.controllo = false;
   if (argc >= 3 && (std::strcmp(argv[1], "conta") == 0 || std::strcmp(argv[1], "senza") == 0)) {
@@ -197,8 +237,8 @@ int main(int argc, char *argv[]) {
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
   std::fputs(
-      "uso: sudoku_bench conta|senza|riferimento FILE... | affianca VOLTE FILE | genera N VUOTE "
-      "SEME | misura DIR PROG ARG...\n",
+      "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
+      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | misura DIR PROG ARG...\n",
       stderr);
   return 2;
 }

@@ -1,0 +1,104 @@
+#include "domande.h"
+
+#include <ctime>
+#include <fstream>
+#include <utility>
+
+#include "solver/completabile.h"
+#include "solver/inserisci.h"
+
+namespace domande {
+
+bool imposta(Opzioni &o, const std::string &nome, long long valore) {
+  const std::pair<const char *, long long *> numeri[] = {
+      {"creditofisso", &o.creditofisso},
+      {"creditopernodo", &o.creditopernodo},
+      {"quota", &o.quota},
+      {"riesameprimo", &o.riesameprimo},
+      {"ramiprimadelsat", &o.ramiprimadelsat},
+      {"conflittiunicita", &o.conflittiunicita},
+      {"pesounicita", &o.pesounicita}};
+  const std::pair<const char *, int *> lati[] = {{"latoincroci", &o.latoincroci},
+                                                 {"latoscatoleabbinate", &o.latoscatoleabbinate},
+                                                 {"latosat", &o.latosat},
+                                                 {"pienesat", &o.pienesat}};
+  const std::pair<const char *, bool *> scelte[] = {
+      {"controllo", &o.controllo}, {"ristrette", &o.ristrette}, {"sequenziale", &o.sequenziale}};
+  for (const auto &[n, campo] : numeri)
+    if (nome == n)
+      return *campo = valore, true;
+  for (const auto &[n, campo] : lati)
+    if (nome == n)
+      return *campo = static_cast<int>(valore), true;
+  for (const auto &[n, campo] : scelte)
+    if (nome == n)
+      return *campo = valore != 0, true;
+  return false;
+}
+
+bool registra(const Griglia &g, const Opzioni &o, const std::string &file) {
+  std::ofstream f(file);
+  const int n = static_cast<int>(g.size());
+  f << n << '\n';
+  Griglia prima(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
+  std::vector<std::pair<int, int>> cambiate;
+  const Ascolto ascolto = [&](const Griglia &h, int i, int j, int v, long long credito) {
+    cambiate.clear();
+    for (int r = 0; r < n; ++r)
+      for (int c = 0; c < n; ++c)
+        if (h[r][c] != prima[r][c])
+          cambiate.emplace_back(r * n + c, prima[r][c] = h[r][c]);
+    f << i << ' ' << j << ' ' << v << ' ' << credito << ' ' << cambiate.size();
+    for (const auto &[c, x] : cambiate)
+      f << ' ' << c << ' ' << x;
+    f << '\n';
+  };
+  preparastato(n);
+  tabella = tabellaold = g;
+  primozero = 1; // no console report
+  inserisci(tabella, 0, 0, o, ascolto);
+  return static_cast<bool>(f.flush());
+}
+
+namespace {
+
+template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
+  Esito e;
+  Completamento<W> k;
+  preparacompletamento(k, n, o);
+  Griglia g(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
+  int i, j, v;
+  long long credito;
+  std::size_t quante;
+  double tempo = 0;
+  while (f >> i >> j >> v >> credito >> quante) {
+    for (std::size_t m = 0; m < quante; ++m) {
+      int c, x;
+      f >> c >> x;
+      g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)] = x;
+    }
+    const std::clock_t t = std::clock();
+    const Risposta r = completabile(k, g, i, j, v, credito);
+    tempo += static_cast<double>(std::clock() - t);
+    ++e.domande;
+    ++(r == Risposta::si ? e.si : r == Risposta::no ? e.no : e.forse);
+    e.unita += k.nodi;
+    e.unicita += k.nodiunicita;
+    e.testimoni += k.datestimone;
+  }
+  e.secondi = tempo / CLOCKS_PER_SEC;
+  e.letto = f.eof();
+  return e;
+}
+
+} // namespace
+
+Esito riascolta(const std::string &file, const Opzioni &o) {
+  std::ifstream f(file);
+  int n = 0;
+  if (!(f >> n) || n < 1 || n > LATO_MASSIMO)
+    return {};
+  return n <= 64 ? riascoltadi<1>(f, n, o) : riascoltadi<2>(f, n, o);
+}
+
+} // namespace domande

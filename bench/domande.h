@@ -1,0 +1,42 @@
+// The questions a search puts to the completion check, recorded to a file
+// and replayed against other settings: every setting is then measured on the
+// same questions.  Replayed answers may differ from the recorded run's
+// ("maybe" where it said "no"); a whole search with the chosen settings
+// tells what that does to the nodes.
+//
+// File: the side n on the first line, then a line per question:
+// "i j v credito k c1 x1 ... ck xk", the asked cell, value and allowance,
+// and the k cells (index i * n + j) that changed since the question before,
+// with their new values (the first question lists every filled cell).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/stato.h"
+#include "solver/opzioni.h"
+
+namespace domande {
+
+// Sets the field of o called `nome` (as in solver/opzioni.h) from `valore`;
+// false when no field has that name.
+bool imposta(Opzioni &o, const std::string &nome, long long valore);
+
+// Runs the search on g with settings o and writes its questions to `file`;
+// false when the file cannot be written.
+bool registra(const Griglia &g, const Opzioni &o, const std::string &file);
+
+// What a replay answered, and its time.
+struct Esito {
+  long long domande = 0, si = 0, no = 0, forse = 0;
+  long long unita = 0;     // branches and conflicts spent
+  long long unicita = 0;   // conflicts given to the uniqueness proof
+  long long testimoni = 0; // questions the kept completion answered
+  double secondi = 0;      // processor time of the questions alone
+  bool letto = false;      // the file was read whole
+};
+
+// Asks a fresh check with settings o every question recorded in `file`.
+Esito riascolta(const std::string &file, const Opzioni &o);
+
+} // namespace domande
