@@ -804,25 +804,27 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     return Risposta::si;
   const int c = i * k.n + j;
   const Opzioni &o = k.opzioni;
+  if (k.consat && k.radice.empty()) {
+    // The engine's ground: the first grid asked about, which every grid of
+    // the search extends.  On a first grid emptier than o.pienesat %,
+    // completions abound and the own search finds them faster, while the
+    // engine would need a variable for nearly every cell and value.
+    k.radice = k.visto;
+    k.radice[c] = 0;
+    const long long vuote = std::count(k.radice.begin(), k.radice.end(), 0);
+    k.consat = o.esteso || vuote * 100 <= (100 - o.pienesat) * k.n * k.n;
+  }
   if (k.consat) {
-    if (k.radice.empty()) {
-      k.radice = k.visto;
-      k.radice[c] = 0;
-    }
     const Risposta r = dallaradice(k, c, v);
     if (r != Risposta::forse)
       return r;
   }
   // The own search first, on a short allowance when the learning engine
-  // stands behind it (on grids at least o.pienesat % filled: on emptier
-  // ones completions abound, and the own search finds them faster): it
-  // finds completions near the kept one, and contradictions within reach,
-  // faster; the engine proves the hard "no"s, and what it learns stays for
-  // the questions after.
-  const long long vuote = k.consat ? std::count(k.visto.begin(), k.visto.end(), 0) : 0;
-  const bool impara = k.consat && (o.esteso || vuote * 100 <= (100 - o.pienesat) * k.n * k.n);
-  if (!impara || !o.esteso) {
-    k.limite = impara ? std::min(credito, o.ramiprimadelsat) : credito;
+  // stands behind it: it finds completions near the kept one, and
+  // contradictions within reach, faster; the engine proves the hard "no"s,
+  // and what it learns stays for the questions after.
+  if (!k.consat || !o.esteso) {
+    k.limite = k.consat ? std::min(credito, o.ramiprimadelsat) : credito;
     allinea(k, c);
     if (k.possibiliradice.empty() && k.consat)
       ricordaradice(k);
@@ -839,7 +841,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     } else {
       annulla(k, marca);
     }
-    if (r != Risposta::forse || !impara || credito - k.nodi <= 0)
+    if (r != Risposta::forse || !k.consat || credito - k.nodi <= 0)
       return r;
   }
   if (!estenderadice(k, c))

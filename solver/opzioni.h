@@ -55,9 +55,11 @@ struct Opzioni {
   // the kept one and the near contradictions fast; the hard "no"s are the
   // engine's.
   long long ramiprimadelsat = 64;
-  // How full a grid must be, in % of its cells, before the engine takes its
-  // questions (0..100): on emptier grids completions abound and the own
-  // search finds them faster.
+  // How full the first grid asked about must be, in % of its cells, for
+  // the engine to take questions at all (0..100): on emptier ones
+  // completions abound and the own search finds them faster, while the
+  // engine would need a variable for nearly every cell and value (on the
+  // empty 25 x 25 grid it made the search 2.7 times slower).
   int pienesat = 40;
   // Variables only for the values still possible once the first grid is
   // propagated (true), or for every cell and value (false).
