@@ -20,10 +20,16 @@
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
 //                                     wall seconds, peak memory, exit status
+//   sudoku_bench sat FILE...          the puzzle solved by CaDiCaL in the usual
+//                                     SAT model, then a second solution sought:
+//                                     processor seconds, solutions 0, 1 or 2 (more)
+//   sudoku_bench estrai FILE K        prints puzzle K (from 1) of a public
+//                                     collection as a puzzle file
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -32,6 +38,7 @@
 #include "domande.h"
 #include "generatore.h"
 #include "riferimento.h"
+#include "riferimento_sat.h"
 #include "solver/completabile.h"
 #include "solver/inserisci.h"
 
@@ -185,6 +192,30 @@ int riascolta(const char *nome, const Opzioni &o) {
   return 0;
 }
 
+int consat(const char *nome) {
+  Griglia g;
+  if (!leggi(nome, g))
+    return 2;
+  const riferimentosat::Esito e = riferimentosat::risolvi(g);
+  std::printf("%s sat_secondi %.4f soluzioni %d\n", nome, e.secondi, e.soluzioni);
+  return 0;
+}
+
+int estrai(const char *raccolta, int k) {
+  try {
+    const auto puzzle = generatore::leggiraccolta(raccolta);
+    if (k < 1 || k > static_cast<int>(puzzle.size())) {
+      std::fprintf(stderr, "%s: %zu puzzle, non %d\n", raccolta, puzzle.size(), k);
+      return 2;
+    }
+    std::fputs(generatore::testopuzzle(puzzle[k - 1]).c_str(), stdout);
+    return 0;
+  } catch (const std::exception &x) {
+    std::fprintf(stderr, "%s: %s\n", raccolta, x.what());
+    return 2;
+  }
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -236,9 +267,18 @@ int main(int argc, char *argv[]) {
   }
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
+  if (argc >= 3 && std::strcmp(argv[1], "sat") == 0) {
+    for (int k = 2; k < argc; ++k)
+      if (consat(argv[k]) != 0)
+        return 2;
+    return 0;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "estrai") == 0)
+    return estrai(argv[2], std::atoi(argv[3]));
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
-      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | misura DIR PROG ARG...\n",
+      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | misura DIR PROG ARG... | "
+      "sat FILE... | estrai FILE K\n",
       stderr);
   return 2;
 }
