@@ -1,6 +1,7 @@
-// Runs disturbed while they write their pages (POSIX only): stopped by a
-// signal, a folder planted at the step page's name, a second run in the
-// same folder. Whatever happens, the folder holds one run's pair of pages (the
+// Runs disturbed while they write their pages, or kept from them (POSIX
+// only): stopped by a signal, a folder planted at the step page's name, a
+// second run in the same folder, a standard error nobody reads, too little
+// memory. Whatever happens, the folder holds one run's pair of pages (the
 // earlier one or the new one), no page cut off and no partial file.
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
@@ -142,6 +143,53 @@ TEST(Robustezza, DueCorseInUnaCartella) {
   EXPECT_NE(c.out->find("Grandezza tabella: 100 x 100"), std::string::npos);
   EXPECT_GT(c.out4f->size(), std::size_t{1} << 20); // the 100 x 100 replay, not the 9 x 9's
   EXPECT_EQ(c.altrifile, std::vector<std::string>{"nove.txt"});
+}
+
+// Standard error a pipe whose reader has gone: the console is lost, the
+// run is not.
+TEST(Robustezza, ErroreSenzaLettore) {
+  int tubo[2];
+  ASSERT_EQ(pipe(tubo), 0);
+  close(tubo[0]);
+  Condizioni condizioni;
+  condizioni.errori = tubo[1];
+  const Corsa c =
+      esegui(generatore::leggitutto((NOVE / "in.txt").string()), {"-i", "in.txt"}, {}, condizioni);
+  close(tubo[1]);
+  EXPECT_EQ(c.stato, 1);
+  ASSERT_TRUE(c.out && c.out4f);
+  EXPECT_EQ(senzatempo(*c.out), senzatempo(generatore::leggitutto((NOVE / "out.html").string())));
+  EXPECT_EQ(*c.out4f, generatore::leggitutto((NOVE / "out4F.html").string()));
+  EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+}
+
+// Address space limits (KiB) under which a 100 x 100 cannot be solved, or
+// its step page cannot be written: a message, and the earlier pages kept.
+TEST(Robustezza, MemoriaInsufficiente) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's own mappings need more than these limits";
+#endif
+  struct Caso {
+    std::string puzzle;
+    long limite;
+    std::string messaggio;
+  };
+  const std::string cinquanta = generatore::leggitutto(
+      (fs::path(SUDOKU_DATI_TEST) / "programma" / "cento-cinquanta-ipotesi.txt").string());
+  for (const Caso &k : {
+           Caso{cinquanta, 12000, "Memoria insufficiente: impossibile risolvere il puzzle.\n"},
+           Caso{cento(), 6000, "Memoria insufficiente: impossibile scrivere le pagine.\n"},
+       }) {
+    SCOPED_TRACE(k.messaggio);
+    Condizioni condizioni;
+    condizioni.memoriakb = k.limite;
+    const Corsa c = esegui(k.puzzle, {"-i", "in.txt"}, paginevecchie, condizioni);
+    EXPECT_EQ(c.stato, 2);
+    EXPECT_TRUE(c.errori.ends_with(k.messaggio))
+        << c.errori.substr(c.errori.size() - std::min<std::size_t>(c.errori.size(), 300));
+    EXPECT_TRUE(vecchie(c));
+    EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+  }
 }
 
 } // namespace
