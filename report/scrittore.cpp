@@ -395,8 +395,10 @@ bool chiudipagina(Pagina &p) {
 bool mettiinposto(std::initializer_list<Pagina *> pagine) {
   const Serratura serratura;
   const Pagina *guasta = nullptr;
-  // Checked before any page moves, so that none does: a rename fails here
-  // only on a folder planted since the page was opened.
+  // A folder planted at a page's name since it was opened is found before
+  // any page moves, so that none does. Past this, a rename failing after
+  // an earlier one succeeded would leave the pages unmatched; in one folder
+  // of one file system, with no folder in the way, it does not.
   for (const Pagina *p : pagine)
     if (guasta == nullptr && cartellaal(p->nome))
       guasta = p;
