@@ -2,9 +2,11 @@
 // echoes it, searches, and on success writes the two pages.
 //
 // Exit status: 1 after a solution with both pages written; 2 when the
-// command line, the puzzle file or a page could not be used; 3 when the
-// puzzle has no solution (no page is written, none is removed).
+// command line, the puzzle file or a page could not be used, or memory ran
+// out; 3 when the puzzle has no solution (no page is written, none is
+// removed).
 #include <cstdio>
+#include <new>
 
 #include "app/comando.h"
 #include "app/lettore.h"
@@ -12,7 +14,16 @@
 #include "report/pagine.h"
 #include "solver/inserisci.h"
 
-int main(int argc, char *argv[]) {
+#if !defined(_WIN32)
+#include <csignal>
+#endif
+
+namespace {
+
+// What the run was doing, for the message when memory runs out.
+const char *fase = "leggere il puzzle";
+
+int corsa(int argc, char *argv[]) {
   const Comando comando = leggicomando(argc, argv);
   if (!comando.valido) {
     console(comando.errore);
@@ -35,6 +46,7 @@ int main(int argc, char *argv[]) {
     return 2;
   }
 
+  fase = "risolvere il puzzle";
   preparastato(static_cast<int>(puzzle.griglia.size()));
   tabella = puzzle.griglia;
   tabellaold = puzzle.griglia;
@@ -44,6 +56,7 @@ int main(int argc, char *argv[]) {
   int stato = 3;
   if (inserisci(tabella, 0, 0)) {
     tp1 = orologio();
+    fase = "scrivere le pagine";
     stato = stampatabella(tabella, passi) ? 1 : 2;
   } else {
     // No page: whatever pages stand in the folder belong to an earlier run.
@@ -53,4 +66,23 @@ int main(int argc, char *argv[]) {
   console("\nPremere un tasto per chiudere questa finestra.\n");
   std::getchar();
   return stato;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+#if !defined(_WIN32)
+  // A console nobody reads any more loses its messages, not the run.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  try {
+    return corsa(argc, argv);
+  } catch (const std::bad_alloc &) {
+    // The partial pages went as the stack unwound; the earlier pages stand.
+    // The message is built in place: there may be no memory for a string.
+    std::fputs("Memoria insufficiente: impossibile ", stderr);
+    std::fputs(fase, stderr);
+    std::fputs(".\n", stderr);
+    return 2;
+  }
 }

@@ -3,14 +3,18 @@
 
 #include "app/stato.h"
 
-// Writes "out4F.html": the puzzle, then one line and one board per step in
-// step order.  Uses tabellaold as its replay board: on return it holds g.
-// False when the page could not be written whole (the message is printed).
-bool stampapercorso(const Griglia &g, const Griglia &passi);
+struct Pagina;
 
-// Writes "out.html" (given cells plain, solved ones red, size, time, link),
-// then the step page, then launches the viewer.  Reads tabellaold before the
-// step page overwrites it.  False when either page failed.
+// Writes "out4F.html" into p, closed under its partial name: the puzzle,
+// then one line and one board per step in step order.  Uses tabellaold as
+// its replay board: on return it holds g.  False when the page could not be
+// written whole (the message is printed).
+bool stampapercorso(Pagina &p, const Griglia &g, const Griglia &passi);
+
+// Writes "out.html" (given cells plain, solved ones red, size, time, link)
+// and the step page, puts the two in place together, then launches the
+// viewer.  Reads tabellaold before the step page overwrites it.  False when
+// either page failed: both earlier pages then stay as they were.
 bool stampatabella(const Griglia &g, const Griglia &passi);
 
 // Hands "out.html" to the platform's viewer, without waiting for it.

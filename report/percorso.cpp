@@ -153,9 +153,8 @@ std::vector<Passo> indicepassi(const Griglia &passi, int ultimo) {
 
 } // namespace
 
-bool stampapercorso(const Griglia &g, const Griglia &passi) {
+bool stampapercorso(Pagina &p, const Griglia &g, const Griglia &passi) {
   const int n = static_cast<int>(g.size());
-  Pagina p;
   if (!apripagina(p, "out4F.html"))
     return false;
   const std::vector<char> ombra = ombre(n);

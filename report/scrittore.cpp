@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 
 #include "app/stato.h"
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #endif
@@ -52,8 +54,56 @@ int processo() {
   return _getpid();
 }
 
-void iniziascrittura(const Pagina &) {}
-void finescrittura() {}
+bool iniziascrittura(Pagina &) {
+  return true;
+}
+void finescrittura(Pagina &) {}
+
+bool aperta(const Pagina &p) {
+  return p.file != nullptr;
+}
+
+// Held while pages go in place: a mutex named after the folder, seen by
+// the runs of the same session (Windows has no lock on a folder that
+// leaves no file behind).
+class Serratura {
+public:
+  Serratura() {
+    std::error_code ec;
+    const std::wstring cartella = std::filesystem::current_path(ec).native();
+    // FNV-1a of the folder's name, letters folded, as every build computes it.
+    std::uint64_t h = 14695981039346656037ull;
+    for (wchar_t c : cartella) {
+      if (c >= L'A' && c <= L'Z')
+        c = static_cast<wchar_t>(c - L'A' + L'a');
+      h = (h ^ static_cast<std::uint64_t>(c == L'/' ? L'\\' : c)) * 1099511628211ull;
+    }
+    char nome[64];
+    std::snprintf(nome, sizeof nome, "Local\\sudoku-pagine-%016llx",
+                  static_cast<unsigned long long>(h));
+    mutex = CreateMutexA(nullptr, FALSE, nome);
+    // An owner that ended without releasing it leaves it abandoned, and owned by the waiter.
+    if (mutex != nullptr && WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
+      CloseHandle(mutex);
+      mutex = nullptr;
+    }
+  }
+  ~Serratura() {
+    if (mutex == nullptr)
+      return;
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
+  Serratura(const Serratura &) = delete;
+  Serratura &operator=(const Serratura &) = delete;
+
+private:
+  HANDLE mutex = nullptr;
+};
+
+// Signals ending the process find no partial file to remove here.
+void trattienisegnali() {}
+void rilasciasegnali() {}
 
 bool rinomina(const Pagina &p) {
   return MoveFileExA(p.parziale.c_str(), p.nome.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
@@ -82,16 +132,33 @@ bool chiudi(Pagina &p) {
 
 #else
 
-// The partial file being written, for the signal handler: its name is
-// set, with the signals held back, before the file exists, and the file is
-// forgotten once renamed or removed.
-char nomeinscrittura[NOMEMASSIMO];
-volatile std::sig_atomic_t inscrittura = 0;
+// The partial files, for the signal handler: a name is set, with the
+// signals held back, as its file is created, and forgotten once the file is
+// renamed or removed. The two pages are all a run writes at once.
+constexpr int POSTI = 2;
+char nomiinscrittura[POSTI][NOMEMASSIMO];
+volatile std::sig_atomic_t inscrittura[POSTI] = {};
 
-// SIGINT and SIGTERM: the partial file goes, then the signal's default action.
+// The signals whose default action ends the process, but SIGKILL (it
+// cannot be caught), SIGPIPE (the program ignores it) and SIGXFSZ (ignored
+// here, so that a write past a file size limit fails instead); the
+// real-time signals are added as the system numbers them.
+constexpr int SEGNALI[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE, SIGUSR1,
+    SIGSEGV,   SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS,
+#if defined(__linux__)
+#if defined(SIGSTKFLT)
+    SIGSTKFLT,
+#endif
+    SIGPOLL,   SIGPWR,
+#endif
+};
+
+// The partial files go, then the signal's default action.
 extern "C" void interrotto(int segnale) {
-  if (inscrittura != 0)
-    ::unlink(nomeinscrittura);
+  for (int k = 0; k < POSTI; ++k)
+    if (inscrittura[k] != 0)
+      ::unlink(nomiinscrittura[k]);
   std::signal(segnale, SIG_DFL);
   std::raise(segnale); // delivered once the handler returns
 }
@@ -99,30 +166,49 @@ extern "C" void interrotto(int segnale) {
 sigset_t segnaliinterruzione() {
   sigset_t s;
   sigemptyset(&s);
-  sigaddset(&s, SIGINT);
-  sigaddset(&s, SIGTERM);
+  for (const int segnale : SEGNALI)
+    sigaddset(&s, segnale);
+  for (int segnale = SIGRTMIN; segnale <= SIGRTMAX; ++segnale)
+    sigaddset(&s, segnale);
   return s;
 }
 
-// Installs the handler once, except for a signal that is being ignored;
-// a file size limit then fails a write (EFBIG) instead of ending the process.
+// Installs the handler once, on the signals that have their default action
+// (one being ignored stays ignored; one with a handler of a sanitizer keeps
+// it); a file size limit then fails a write (EFBIG) instead of ending the
+// process.
 void preparasegnali() {
   static bool pronti = false;
   if (pronti)
     return;
   pronti = true;
-  for (const int segnale : {SIGINT, SIGTERM}) {
+  struct sigaction azione {};
+  azione.sa_handler = interrotto;
+  azione.sa_mask = segnaliinterruzione();
+  const auto prepara = [&](int segnale) {
     struct sigaction prima {};
-    if (sigaction(segnale, nullptr, &prima) != 0 || prima.sa_handler == SIG_IGN)
-      continue;
-    struct sigaction azione {};
-    azione.sa_handler = interrotto;
-    azione.sa_mask = segnaliinterruzione();
-    sigaction(segnale, &azione, nullptr);
-  }
+    if (sigaction(segnale, nullptr, &prima) == 0 && prima.sa_handler == SIG_DFL &&
+        (prima.sa_flags & SA_SIGINFO) == 0)
+      sigaction(segnale, &azione, nullptr);
+  };
+  for (const int segnale : SEGNALI)
+    prepara(segnale);
+  for (int segnale = SIGRTMIN; segnale <= SIGRTMAX; ++segnale)
+    prepara(segnale);
   struct sigaction prima {};
   if (sigaction(SIGXFSZ, nullptr, &prima) == 0 && prima.sa_handler == SIG_DFL)
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+sigset_t trattenuti;
+
+void trattienisegnali() {
+  const sigset_t segnali = segnaliinterruzione();
+  sigprocmask(SIG_BLOCK, &segnali, &trattenuti);
+}
+
+void rilasciasegnali() {
+  sigprocmask(SIG_SETMASK, &trattenuti, nullptr);
 }
 
 // Creates the partial file exclusively: a name left by another run, or a
@@ -136,14 +222,46 @@ int processo() {
   return static_cast<int>(::getpid());
 }
 
-void iniziascrittura(const Pagina &p) {
-  std::memcpy(nomeinscrittura, p.parziale.c_str(), p.parziale.size() + 1);
-  inscrittura = 1;
+bool iniziascrittura(Pagina &p) {
+  for (int k = 0; k < POSTI; ++k)
+    if (inscrittura[k] == 0) {
+      std::memcpy(nomiinscrittura[k], p.parziale.c_str(), p.parziale.size() + 1);
+      inscrittura[k] = 1;
+      p.posto = k;
+      return true;
+    }
+  return false;
 }
 
-void finescrittura() {
-  inscrittura = 0;
+void finescrittura(Pagina &p) {
+  if (p.posto >= 0)
+    inscrittura[p.posto] = 0;
+  p.posto = -1;
 }
+
+bool aperta(const Pagina &p) {
+  return p.file >= 0;
+}
+
+// Held while pages go in place: a lock on the folder itself, so that no
+// file is left for it. A folder that cannot be opened for reading goes
+// without.
+class Serratura {
+public:
+  Serratura() : cartella(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    while (cartella >= 0 && ::flock(cartella, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~Serratura() {
+    if (cartella >= 0)
+      ::close(cartella); // releases the lock
+  }
+  Serratura(const Serratura &) = delete;
+  Serratura &operator=(const Serratura &) = delete;
+
+private:
+  int cartella;
+};
 
 bool rinomina(const Pagina &p) {
   return ::rename(p.parziale.c_str(), p.nome.c_str()) == 0;
@@ -191,20 +309,23 @@ bool chiudi(Pagina &p) {
 
 #endif
 
+// A folder at a page's name could never be replaced.
+bool cartellaal(const std::string &nome) {
+  std::error_code ec;
+  return std::filesystem::symlink_status(nome, ec).type() == std::filesystem::file_type::directory;
+}
+
 // Creates the partial file under a name no other run is using: the page's
 // name, this process and a count, tried afresh while taken. A folder at
 // the page's name could never be replaced: the page cannot be created.
 bool apri(Pagina &p) {
-  std::error_code ec;
-  if (std::filesystem::symlink_status(p.nome, ec).type() == std::filesystem::file_type::directory)
+  if (cartellaal(p.nome))
     return false;
   static unsigned contatore = 0;
 #if !defined(_WIN32)
   preparasegnali();
-  const sigset_t segnali = segnaliinterruzione();
-  sigset_t prima;
-  sigprocmask(SIG_BLOCK, &segnali, &prima);
 #endif
+  trattienisegnali();
   bool creata = false;
   for (int tentativi = 0; tentativi < 100 && !creata; ++tentativi) {
     p.parziale =
@@ -215,11 +336,14 @@ bool apri(Pagina &p) {
     if (!creata && errno != EEXIST)
       break;
   }
-  if (creata)
-    iniziascrittura(p);
-#if !defined(_WIN32)
-  sigprocmask(SIG_SETMASK, &prima, nullptr);
-#endif
+  if (creata && !iniziascrittura(p)) {
+    chiudi(p);
+    togli(p);
+    creata = false;
+  }
+  if (!creata)
+    p.parziale.clear();
+  rilasciasegnali();
   return creata;
 }
 
@@ -258,12 +382,56 @@ bool chiudipagina(Pagina &p) {
   svuota(p);
   if (!chiudi(p))
     p.guasta = true;
-  if (!p.guasta && !rinomina(p))
-    p.guasta = true;
-  if (p.guasta)
-    togli(p);
-  finescrittura();
-  if (p.guasta)
-    console("Errore nella scrittura del file " + p.nome + "\n");
-  return !p.guasta;
+  // The other page may be written meanwhile: the buffers go now.
+  p.buffer = std::string();
+  p.pezzi = std::vector<Pagina::Pezzo>();
+  if (!p.guasta)
+    return true;
+  scarta(p);
+  console("Errore nella scrittura del file " + p.nome + "\n");
+  return false;
+}
+
+bool mettiinposto(std::initializer_list<Pagina *> pagine) {
+  const Serratura serratura;
+  const Pagina *guasta = nullptr;
+  // A folder planted at a page's name since it was opened is found before
+  // any page moves, so that none does. Past this, a rename failing after
+  // an earlier one succeeded would leave the pages unmatched; in one folder
+  // of one file system, with no folder in the way, it does not.
+  for (const Pagina *p : pagine)
+    if (guasta == nullptr && cartellaal(p->nome))
+      guasta = p;
+  trattienisegnali();
+  for (Pagina *p : pagine) {
+    if (guasta != nullptr)
+      break;
+    if (!rinomina(*p)) {
+      guasta = p;
+      break;
+    }
+    finescrittura(*p);
+    p->parziale.clear();
+  }
+  rilasciasegnali();
+  if (guasta == nullptr)
+    return true;
+  for (Pagina *p : pagine)
+    scarta(*p);
+  console("Errore nella scrittura del file " + guasta->nome + "\n");
+  return false;
+}
+
+void scarta(Pagina &p) {
+  if (aperta(p))
+    chiudi(p);
+  if (p.parziale.empty())
+    return;
+  togli(p);
+  finescrittura(p);
+  p.parziale.clear();
+}
+
+Pagina::~Pagina() {
+  scarta(*this);
 }

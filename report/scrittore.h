@@ -5,19 +5,27 @@
 // (custodisci). Any failure is remembered until the close.
 //
 // A page is written under a name of its own beside the page's name and put
-// in its place only once complete and closed: the page's name shows the
-// earlier page or the new one whole, never a part, and a symbolic link
-// standing there is replaced, not written through.
+// in its place only once complete and closed, together with the pages that
+// go with it: the folder shows the earlier pages or the new ones, whole,
+// never a part nor a mix, and a symbolic link standing at a page's name is
+// replaced, not written through. A partial file goes with its Pagina, or
+// with the process when a signal ends it.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct Pagina {
+  Pagina() = default;
+  Pagina(const Pagina &) = delete;
+  Pagina &operator=(const Pagina &) = delete;
+  ~Pagina(); // removes a partial file not put in place
+
   // A piece of the page: lunghezza bytes at dati, or, when dati is null,
   // at offset inizio of buffer (which may move while it grows).
   struct Pezzo {
@@ -30,7 +38,9 @@ struct Pagina {
   int file = -1;
 #endif
   std::string nome;
-  std::string parziale;     // the file being written, named after the page and this process
+  std::string parziale;     // the file being written, named after the page and this process;
+                            // empty when there is none
+  int posto = -1;           // where the signal handler finds the partial file's name
   std::string buffer;       // copied text since the last write
   std::vector<Pezzo> pezzi; // what the next write writes, in order
   std::vector<std::unique_ptr<std::string>> custoditi; // texts kept alive until then
@@ -49,11 +59,20 @@ inline void riferisci(Pagina &p, std::string_view testo);
 // Keeps a text the pending pieces may point at until they are written.
 void custodisci(Pagina &p, std::unique_ptr<std::string> testo);
 
-// Flushes and closes, then puts the page in place; on any failure since the
-// opening removes the partial file, leaves whatever stood at the page's
-// name as it was, prints "Errore nella scrittura del file NAME\n" and
-// returns false.
+// Flushes and closes the partial file, which stays until mettiinposto or
+// scarta; on any failure since the opening removes it, prints "Errore
+// nella scrittura del file NAME\n" and returns false.
 bool chiudipagina(Pagina &p);
+
+// Renames the closed pages into place in the order given, the last one
+// last, holding the signals back and, on POSIX, an exclusive lock on the
+// folder, so that runs at once in one folder leave one run's pages. When a
+// page cannot be put in place, before any is, prints "Errore nella
+// scrittura del file NAME\n", removes every partial file and returns false.
+bool mettiinposto(std::initializer_list<Pagina *> pagine);
+
+// Removes the partial file, if any.
+void scarta(Pagina &p);
 
 // Writes the pending pieces; empties the buffer and drops the kept texts.
 void svuota(Pagina &p);

@@ -43,10 +43,16 @@ bool stampatabella(const Griglia &g, const Griglia &passi) {
   scrivi(p, std::string_view(buf, static_cast<std::size_t>(len)));
   scrivi(p, "<a href=\"out4F.html\">Guarda la soluzione passo per passo</a><br>\n");
   scrivi(p, "</body></html>\n");
-  // A failed write of this page still lets the step page and the viewer go
-  // ahead; only a page that could not be opened stops here.
+  // A failed write of this page still lets the step page be tried, so that
+  // its own failure is told too; only a page that could not be opened stops
+  // here. Either failure leaves both earlier pages, and no viewer.
   const bool soluzione = chiudipagina(p);
-  const bool percorso = stampapercorso(g, passi);
+  Pagina percorso;
+  if (!stampapercorso(percorso, g, passi) || !soluzione)
+    return false;
+  // out.html last: its link names the step page beside it.
+  if (!mettiinposto({&percorso, &p}))
+    return false;
   lanciavisualizzatore();
-  return soluzione && percorso;
+  return true;
 }

@@ -164,8 +164,8 @@ TEST(Letture, Tabella) {
 // "out.html" and "out4F.html" where the run writes them; optional "stato"
 // (the exit status: else 1 with pages, that of no solution without) and
 // "ostacolo" ("cartella PAGE": a folder stands in the page's place;
-// "pieno PAGE": no file may grow past the expected out.html, or past 512
-// bytes when PAGE is out.html, so that writing PAGE fails). Every run finds
+// "pieno PAGE BYTES": no file may grow past BYTES, so that writing PAGE
+// fails). Every run finds
 // pages of an earlier run in its folder (on POSIX, links to files elsewhere,
 // which must stay as they were): a page it does not write must stay as it
 // was, and no other file may be left behind. Folder names are made of
@@ -182,7 +182,8 @@ TEST_P(Casi, TrascrizioneEPagine) {
                                    stato = leggi("stato");
   const std::string vecchia = "pagina di una corsa precedente\n";
   std::string ostacolo, pagina;
-  std::istringstream(leggi("ostacolo").value_or("")) >> ostacolo >> pagina;
+  long long byte = 0;
+  std::istringstream(leggi("ostacolo").value_or("")) >> ostacolo >> pagina >> byte;
 #if defined(_WIN32)
   if (ostacolo == "pieno")
     GTEST_SKIP() << "no limit on a file's size here to make the writing of a page fail";
@@ -208,7 +209,7 @@ TEST_P(Casi, TrascrizioneEPagine) {
     }
 #if !defined(_WIN32)
     rlimit limite = prima;
-    limite.rlim_cur = pagina == "out.html" ? 512 : out.value_or("").size();
+    limite.rlim_cur = static_cast<rlim_t>(byte);
     if (ostacolo == "pieno")
       setrlimit(RLIMIT_FSIZE, &limite);
 #endif

@@ -75,7 +75,7 @@ DWORD processiattivi(HANDLE lavoro) {
 // holds whatever it starts, and the run ends when every process of the job has. The arguments of
 // the tests hold no quote and no space before a backslash.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
-          const std::string &fileerr, const std::string &fileout, long &) {
+          const std::string &fileerr, const std::string &fileout, const Condizioni &, long &) {
   std::string riga = "\"" SUDOKU_BIN "\"";
   for (const auto &a : argomenti)
     riga += " \"" + a + "\"";
@@ -119,11 +119,12 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
 constexpr unsigned DURATAMASSIMA = 30; // seconds a run may take before it is killed
 
 // Runs the program in cartella with its standard error and output in the
-// given files; returns its exit status (-1 if it did not exit normally) and
-// its peak memory in KiB. Standard input closed, and no desktop session:
-// the program must not try to open a viewer.
+// given files (or as condizioni say); returns its exit status (-1 if it did
+// not exit normally) and its peak memory in KiB. Standard input closed, and
+// no desktop session: the program must not try to open a viewer.
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
-          const std::string &fileerr, const std::string &fileout, long &memoria) {
+          const std::string &fileerr, const std::string &fileout, const Condizioni &condizioni,
+          long &memoria) {
   std::vector<std::string> args{SUDOKU_BIN};
   args.insert(args.end(), argomenti.begin(), argomenti.end());
   std::vector<char *> argv;
@@ -132,11 +133,19 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
   argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
-    close(0); // the final key read meets end of file
+    close(0);                      // the final key read meets end of file
+    std::signal(SIGPIPE, SIG_DFL); // as a shell starts it, whatever the test ignores
     alarm(DURATAMASSIMA);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
-    const int e = open(fileerr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (condizioni.memoriakb > 0) {
+      const rlimit limite{static_cast<rlim_t>(condizioni.memoriakb) * 1024,
+                          static_cast<rlim_t>(condizioni.memoriakb) * 1024};
+      setrlimit(RLIMIT_AS, &limite);
+    }
+    const int e = condizioni.errori >= 0
+                      ? condizioni.errori
+                      : open(fileerr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int o = open(fileout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (chdir(cartella.c_str()) == 0 && e >= 0 && o >= 0 && dup2(e, 2) >= 0 && dup2(o, 1) >= 0)
       execv(argv[0], argv.data());
@@ -156,7 +165,8 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
 } // namespace
 
 Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::string> &argomenti,
-             const std::function<void(const std::string &)> &prepara) {
+             const std::function<void(const std::string &)> &prepara,
+             const Condizioni &condizioni) {
   fs::path cartella;
   for (unsigned k = 0; !fs::create_directory(
            cartella = fs::temp_directory_path() /
@@ -168,8 +178,9 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
   if (prepara)
     prepara(d);
   Corsa c;
-  c.stato = avvia(d, argomenti, d + "/.stderr", d + "/.stdout", c.memoriakb);
-  c.errori = generatore::leggitutto(d + "/.stderr");
+  c.stato = avvia(d, argomenti, d + "/.stderr", d + "/.stdout", condizioni, c.memoriakb);
+  if (fs::exists(d + "/.stderr"))
+    c.errori = generatore::leggitutto(d + "/.stderr");
   c.uscita = generatore::leggitutto(d + "/.stdout");
   const auto pagina = [&](const char *nome) {
     return fs::is_regular_file(cartella / nome)
@@ -191,4 +202,14 @@ Corsa esegui(const std::optional<std::string> &puzzle, const std::vector<std::st
   std::error_code ec;
   fs::remove_all(cartella, ec);
   return c;
+}
+
+int eseguiancora(const std::string &cartella, const std::vector<std::string> &argomenti) {
+#if defined(_WIN32)
+  const std::string nulla = "NUL";
+#else
+  const std::string nulla = "/dev/null";
+#endif
+  long memoria = 0;
+  return avvia(cartella, argomenti, nulla, nulla, {}, memoria);
 }

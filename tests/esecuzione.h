@@ -33,11 +33,24 @@ struct Corsa {
   std::vector<std::string> altrifile;
 };
 
+// What a run may meet besides its folder (POSIX only): a limit on its
+// address space in KiB (0: none), and a descriptor to use as its standard
+// error in place of a file (-1: a file, read back into Corsa::errori).
+struct Condizioni {
+  long memoriakb = 0;
+  int errori = -1;
+};
+
 // Writes puzzle (when given) to "in.txt" in a new folder, lets prepara touch
 // the folder, runs the program there with argomenti, and removes the folder.
 Corsa esegui(const std::optional<std::string> &puzzle,
              const std::vector<std::string> &argomenti = {"-i", "in.txt"},
-             const std::function<void(const std::string &cartella)> &prepara = {});
+             const std::function<void(const std::string &cartella)> &prepara = {},
+             const Condizioni &condizioni = {});
+
+// Runs the program once more in a folder of esegui's (from prepara, or while
+// that run goes on), its streams discarded; returns its exit status.
+int eseguiancora(const std::string &cartella, const std::vector<std::string> &argomenti);
 
 // The time line of out.html holds a measured value: blank it for comparison.
 std::string senzatempo(std::string pagina);

@@ -1,6 +1,8 @@
-// A run disturbed while it writes its step page (POSIX only): stopped by a
-// signal, or with a folder planted at the page's name. Either way no page
-// is left cut off and no partial file behind.
+// Runs disturbed while they write their pages, or kept from them (POSIX
+// only): stopped by a signal, a folder planted at the step page's name, a
+// second run in the same folder, a standard error nobody reads, too little
+// memory. Whatever happens, the folder holds one run's pair of pages (the
+// earlier one or the new one), no page cut off and no partial file.
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,19 +31,43 @@ namespace {
 
 const std::string FINE =
     "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
+const std::string VECCHIA = "pagina di una corsa precedente\n";
+const fs::path NOVE = fs::path(SUDOKU_DATI_TEST) / "casi" / "nove";
 
 // A 100 x 100 with 300 cells to deduce: its step page takes long enough to
-// act while it is written, on the partial file's first sight.
-void mentrescrive(const std::function<void(const std::string &, int pid)> &azione, Corsa &c) {
+// act while it is written.
+std::string cento() {
   std::string testo;
   for (int i = 0; i < 100; ++i)
     for (int j = 0; j < 100; ++j) {
       const int v = (10 * (i % 10) + i / 10 + j) % 100 + 1;
       testo += std::to_string((i * 7 + j) % 33 == 0 ? 0 : v) + (j < 99 ? " " : "\n");
     }
+  return testo;
+}
+
+void paginevecchie(const std::string &d) {
+  for (const char *p : {"out.html", "out4F.html"})
+    generatore::scrivitutto(d + "/" + p, VECCHIA);
+}
+
+// Both pages are still the earlier run's (said briefly: a page of the
+// 100 x 100 is megabytes long).
+testing::AssertionResult vecchie(const Corsa &c) {
+  if (c.out == VECCHIA && c.out4f == VECCHIA)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure()
+         << "out.html " << c.out.value_or("(none)").size() << " bytes, out4F.html "
+         << c.out4f.value_or("(none)").size() << " bytes";
+}
+
+// Runs the 100 x 100 among the pages of an earlier run and acts on the
+// step page's partial file at first sight.
+void mentrescrive(const std::function<void(const std::string &, int pid)> &azione, Corsa &c) {
   std::atomic<bool> finita = false, agito = false;
   std::thread sentinella;
-  c = esegui(testo, {"-i", "in.txt"}, [&](const std::string &d) {
+  c = esegui(cento(), {"-i", "in.txt"}, [&](const std::string &d) {
+    paginevecchie(d);
     sentinella = std::thread([&, d] {
       const std::string parziale = "out4F.html.parziale-";
       while (!finita && !agito) {
@@ -49,6 +76,7 @@ void mentrescrive(const std::function<void(const std::string &, int pid)> &azion
           if (const std::string nome = v.path().filename().string(); nome.starts_with(parziale)) {
             azione(d, std::stoi(nome.substr(parziale.size())));
             agito = true;
+            break;
           }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
       }
@@ -59,19 +87,29 @@ void mentrescrive(const std::function<void(const std::string &, int pid)> &azion
   ASSERT_TRUE(agito) << "the run ended before its step page was seen";
 }
 
-TEST(Robustezza, InterruzioneDuranteLaScrittura) {
-  Corsa c;
-  mentrescrive([](const std::string &, int pid) { kill(pid, SIGTERM); }, c);
-  EXPECT_EQ(c.stato, -1); // ended by the signal
-  EXPECT_FALSE(c.out4f);
-  EXPECT_TRUE(c.out && c.out->ends_with("</body></html>\n"));
-  EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+// Every signal whose default action ends the process; those that dump core
+// would leave one in the folder where cores are written there.
+TEST(Robustezza, SegnaliDuranteLaScrittura) {
+  rlimit prima{};
+  getrlimit(RLIMIT_CORE, &prima);
+  const rlimit nessuno{0, prima.rlim_max};
+  setrlimit(RLIMIT_CORE, &nessuno);
+  for (const int segnale : {SIGTERM, SIGHUP, SIGQUIT, SIGXCPU, SIGUSR1}) {
+    SCOPED_TRACE(strsignal(segnale));
+    Corsa c;
+    mentrescrive([segnale](const std::string &, int pid) { kill(pid, segnale); }, c);
+    EXPECT_EQ(c.stato, -1); // ended by the signal
+    EXPECT_TRUE(vecchie(c));
+    EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+  }
+  setrlimit(RLIMIT_CORE, &prima);
 }
 
 TEST(Robustezza, RinominaImpossibile) {
   Corsa c;
   mentrescrive(
       [](const std::string &d, int) {
+        fs::remove(d + "/out4F.html");
         fs::create_directory(d + "/out4F.html");
         generatore::scrivitutto(d + "/out4F.html/dentro", "x");
       },
@@ -79,8 +117,79 @@ TEST(Robustezza, RinominaImpossibile) {
   EXPECT_EQ(c.stato, 2);
   EXPECT_TRUE(c.errori.ends_with("Errore nella scrittura del file out4F.html\n" + FINE))
       << c.errori;
+  EXPECT_TRUE(c.out == VECCHIA) << "out.html: " << c.out.value_or("(none)").size() << " bytes";
   EXPECT_FALSE(c.out4f);
   EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+}
+
+// A 9 x 9 run from start to end in the folder while the 100 x 100, held
+// still, is halfway through its step page: the 100 x 100 puts its pages in
+// place last, and the two pages are its own.
+TEST(Robustezza, DueCorseInUnaCartella) {
+  int seconda = -1;
+  Corsa c;
+  mentrescrive(
+      [&](const std::string &d, int pid) {
+        kill(pid, SIGSTOP);
+        generatore::scrivitutto(d + "/nove.txt",
+                                generatore::leggitutto((NOVE / "in.txt").string()));
+        seconda = eseguiancora(d, {"-i", "nove.txt"});
+        kill(pid, SIGCONT);
+      },
+      c);
+  EXPECT_EQ(c.stato, 1);
+  EXPECT_EQ(seconda, 1);
+  ASSERT_TRUE(c.out && c.out4f);
+  EXPECT_NE(c.out->find("Grandezza tabella: 100 x 100"), std::string::npos);
+  EXPECT_GT(c.out4f->size(), std::size_t{1} << 20); // the 100 x 100 replay, not the 9 x 9's
+  EXPECT_EQ(c.altrifile, std::vector<std::string>{"nove.txt"});
+}
+
+// Standard error a pipe whose reader has gone: the console is lost, the
+// run is not.
+TEST(Robustezza, ErroreSenzaLettore) {
+  int tubo[2];
+  ASSERT_EQ(pipe(tubo), 0);
+  close(tubo[0]);
+  Condizioni condizioni;
+  condizioni.errori = tubo[1];
+  const Corsa c =
+      esegui(generatore::leggitutto((NOVE / "in.txt").string()), {"-i", "in.txt"}, {}, condizioni);
+  close(tubo[1]);
+  EXPECT_EQ(c.stato, 1);
+  ASSERT_TRUE(c.out && c.out4f);
+  EXPECT_EQ(senzatempo(*c.out), senzatempo(generatore::leggitutto((NOVE / "out.html").string())));
+  EXPECT_EQ(*c.out4f, generatore::leggitutto((NOVE / "out4F.html").string()));
+  EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+}
+
+// Address space limits (KiB) under which a 100 x 100 cannot be solved, or
+// its step page cannot be written: a message, and the earlier pages kept.
+TEST(Robustezza, MemoriaInsufficiente) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's own mappings need more than these limits";
+#endif
+  struct Caso {
+    std::string puzzle;
+    long limite;
+    std::string messaggio;
+  };
+  const std::string cinquanta = generatore::leggitutto(
+      (fs::path(SUDOKU_DATI_TEST) / "programma" / "cento-cinquanta-ipotesi.txt").string());
+  for (const Caso &k : {
+           Caso{cinquanta, 12000, "Memoria insufficiente: impossibile risolvere il puzzle.\n"},
+           Caso{cento(), 6000, "Memoria insufficiente: impossibile scrivere le pagine.\n"},
+       }) {
+    SCOPED_TRACE(k.messaggio);
+    Condizioni condizioni;
+    condizioni.memoriakb = k.limite;
+    const Corsa c = esegui(k.puzzle, {"-i", "in.txt"}, paginevecchie, condizioni);
+    EXPECT_EQ(c.stato, 2);
+    EXPECT_TRUE(c.errori.ends_with(k.messaggio))
+        << c.errori.substr(c.errori.size() - std::min<std::size_t>(c.errori.size(), 300));
+    EXPECT_TRUE(vecchie(c));
+    EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+  }
 }
 
 } // namespace
