@@ -10,20 +10,17 @@
 namespace domande {
 
 bool imposta(Opzioni &o, const std::string &nome, long long valore) {
-  const std::pair<const char *, long long *> numeri[] = {
-      {"creditofisso", &o.creditofisso},
-      {"creditopernodo", &o.creditopernodo},
-      {"quota", &o.quota},
-      {"riesameprimo", &o.riesameprimo},
-      {"ramiprimadelsat", &o.ramiprimadelsat},
-      {"conflittiunicita", &o.conflittiunicita},
-      {"pesounicita", &o.pesounicita}};
+  const std::pair<const char *, long long *> numeri[] = {{"creditofisso", &o.creditofisso},
+                                                         {"creditopernodo", &o.creditopernodo},
+                                                         {"quota", &o.quota},
+                                                         {"riesameprimo", &o.riesameprimo},
+                                                         {"ramiprimadelsat", &o.ramiprimadelsat},
+                                                         {"pesounicita", &o.pesounicita}};
   const std::pair<const char *, int *> lati[] = {{"latoincroci", &o.latoincroci},
                                                  {"latoscatoleabbinate", &o.latoscatoleabbinate},
                                                  {"latosat", &o.latosat},
                                                  {"pienesat", &o.pienesat}};
-  const std::pair<const char *, bool *> scelte[] = {
-      {"controllo", &o.controllo}, {"ristrette", &o.ristrette}, {"sequenziale", &o.sequenziale}};
+  const std::pair<const char *, bool *> scelte[] = {{"controllo", &o.controllo}};
   for (const auto &[n, campo] : numeri)
     if (nome == n)
       return *campo = valore, true;

@@ -349,13 +349,10 @@ template <int W> bool aumenta(Completamento<W> &k, int c) {
 // any value left free, and only then looks for augmenting paths.  Undoing
 // keeps a kept matching whole: the cells get back values, and those
 // emptied take back the values they held, which the others lacked.
-// Rows and columns, and from side latoscatoleabbinate on boxes too
-// (k.lineeabbinate units in all): at side 25 boxes sped some random
-// puzzles up and slowed others (one 0.9 to 1.2 s), while the empty 49 x 49
-// grid needs them (without, its questions run out of allowance and the
-// search took minutes; with, under a second).  Off for sides that are not
-// squares: there the failures come from the box rule, and on their empty
-// grids it removed no branch.
+// Rows and columns, and from side opzioni.latoscatoleabbinate on boxes too
+// (k.lineeabbinate units in all).  Off for sides that are not squares:
+// there the failures come from the box rule, and on their empty grids it
+// removed no branch.
 template <int W> bool abbinabili(Completamento<W> &k) {
   if (!k.quadrata)
     return true;
@@ -517,8 +514,9 @@ template <int W> void azzera(Completamento<W> &k) {
 
 // From the empty grid, fills `celle` with their asked values at once: each
 // empty cell gets the values its row, column and box leave, and each unit
-// its counts, without placing the cells one by one (on a large grid that
-// mostly filled, placing them took a hundred times the search's own work).
+// its counts, without placing the cells one by one through the trail (on a
+// large grid that is mostly filled, that cost far more than the search's
+// own work).
 // Queues the cells and units left with one choice, for propaga.  False when
 // an empty cell is left without a value.
 template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &celle) {
@@ -731,8 +729,7 @@ template <int W> void ricordaradice(Completamento<W> &k) {
   k.possibiliradice.assign(static_cast<std::size_t>(n * n * n), 0);
   for (int c = 0; c < n * n; ++c)
     for (int v = 0; v < n; ++v)
-      k.possibiliradice[static_cast<std::size_t>(c * n + v)] =
-          k.opzioni.ristrette ? ha(k.possibili[c], v) : 1;
+      k.possibiliradice[static_cast<std::size_t>(c * n + v)] = ha(k.possibili[c], v);
 }
 
 } // namespace
@@ -759,7 +756,6 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.radice.clear();
   k.possibiliradice.clear();
   k.sat = Sat{};
-  k.imparati = 0;
   k.lineeabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
   k.abbinate = k.lineeabbinate / n;
   k.conincroci = n <= o.latoincroci;
@@ -849,20 +845,16 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
     if (k.possibiliradice.empty())
       ricordaradice(k);
-    avviasat(k.sat, k.n, k.radice, k.possibiliradice, o);
+    avviasat(k.sat, k.n, k.radice, k.possibiliradice);
   }
-  // A hard question: once they have cost enough, each also gives some of its
-  // allowance to whether the first grid has one completion only.
-  if (o.esteso || k.imparati >= o.conflittiunicita) {
-    avanzaunicita(k.sat, o.pesounicita * credito);
-    k.nodiunicita = k.sat.spesi;
-    const Risposta r = dallaradice(k, c, v);
-    if (r != Risposta::forse)
-      return r;
-  }
+  // A hard question also gives some of its allowance to whether the first
+  // grid has one completion only.
+  avanzaunicita(k.sat, o.pesounicita * credito);
+  k.nodiunicita = k.sat.spesi;
+  if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
+    return r;
   const Risposta r = chiedisat(k.sat, k.visto, c, v, credito - k.nodi, k.fase, k.modello);
   k.nodi += k.sat.spesi;
-  k.imparati += k.sat.spesi;
   if (r == Risposta::si)
     tieni(k, k.modello);
   return r;

@@ -100,7 +100,6 @@ template <int W> struct Completamento {
                                          // was propagated
   Sat sat;                               // the learning engine, started at its first question
   std::vector<int> modello;              // scratch: the completion it found
-  long long imparati = 0;                // conflicts of the learning engine so far
   long long nodiunicita = 0;             // conflicts the question gave to the uniqueness proof
 };
 
@@ -120,13 +119,11 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 // completion answered.  The route: the kept completion; propagation with
 // the units' matchings; the own search, which mends the kept completion
 // first; then, on square sides up to opzioni.latosat, the learning engine
-// (solver/sat.h).  Once that has spent opzioni.conflittiunicita, each hard
-// question on a grid that extends the first one asked also gives
-// opzioni.pesounicita times its allowance to whether that first grid has
-// one completion only (k.nodiunicita, not in k.nodi); once that is known,
-// every question on such a grid is answered from it.  Questions are
-// cheapest when each grid extends a recent one, as along a search path; any
-// grid is answered rightly.  A grid with v at (i, j) that propagation
+// (solver/sat.h).  Each question that gets there, on a grid that extends
+// the first one asked, also gives opzioni.pesounicita times its allowance to whether that first
+// grid has one completion only (k.nodiunicita, not in k.nodi); once that is known, every question
+// on such a grid is answered from it.  Questions are cheapest when each grid extends a recent one,
+// as along a search path; any grid is answered rightly.  A grid with v at (i, j) that propagation
 // leaves open is kept as a level (see allinea), so that the next question,
 // on the grid the search descends to, pays only for what is new.
 template <int W>

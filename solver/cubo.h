@@ -327,10 +327,9 @@ template <int W, int L> inline void ripristina(CuboDi<W, L> &c, std::size_t marc
 // counted again from the planes, and the box verdicts dropped (a verdict
 // only spares a pass visits that would change nothing, so a pass without
 // them does the same, with more visits).  A copy of the notes per node of
-// the path, taken back instead, held n * (n / q + 1) lines a node: 300 MB
-// on the empty 100 x 100 grid, a fifth of its time; rebuilding made a
-// search that backtracks at every turn (random 16 x 16 puzzles, 1.5
-// million nodes, no completion check) 8 % slower.
+// the path, taken back instead, would hold n * (n / q + 1) lines a node: on
+// large grids its memory and page faults cost more than rebuilding costs
+// on small ones.
 template <int W, int L> void rifainote(CuboDi<W, L> &c) {
   std::fill(c.quiete.begin(), c.quiete.end(), RigaDi<W>{});
   for (int v = 0; v < c.n; ++v)

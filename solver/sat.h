@@ -15,8 +15,6 @@
 #include <memory>
 #include <vector>
 
-#include "solver/opzioni.h"
-
 enum class Risposta { no, si, forse };
 
 struct MotoreSat; // CaDiCaL and its conflict counter (sat.cpp)
@@ -46,8 +44,7 @@ struct Sat {
 // Starts s on the first grid `radice` of side n (a square), whose empty
 // cells may hold the values in possibili ([cell * n + v]: nonzero when v + 1
 // is still possible there; radice's filled cells are ignored).
-void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili,
-              const Opzioni &o);
+void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili);
 
 // Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
 // with v (1..n) at cell c has a completion: si (with it in `modello`), no,

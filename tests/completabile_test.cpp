@@ -107,21 +107,18 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
     }
 }
 
-// The learning engine alone, each encoding, with variables for every value
-// or only those the first grid allows: the first grid a random one, each
-// question a grid that extends it (learnt clauses carried from one question
-// to the next).  Each answer the plain test's, each completion it finds
-// whole; and its verdict on whether the first grid has one completion only,
-// reached on a small allowance over several calls: none when the test finds
-// none, "only one" exactly when no other value of an empty cell leaves one.
+// The learning engine alone, with variables for the values the first grid
+// allows or for every value: the first grid a random one, each question a
+// grid that extends it (learnt clauses carried from one question to the
+// next).  Each answer the plain test's, each completion it finds whole; and
+// its verdict on whether the first grid has one completion only, reached on
+// a small allowance over several calls: none when the test finds none,
+// "only one" exactly when no other value of an empty cell leaves one.
 TEST(Completabile, SatComeUnaRicercaSemplice) {
   for (const int n : {4, 6, 9})
-    for (const int modo : {0, 1, 2}) {
-      SCOPED_TRACE(std::to_string(n) + ", modo " + std::to_string(modo));
-      Opzioni o;
-      o.sequenziale = modo == 1;
-      o.ristrette = modo != 2;
-      std::mt19937 casualita(static_cast<std::uint32_t>(100 * modo + n));
+    for (const bool tutti : {false, true}) {
+      SCOPED_TRACE(std::to_string(n) + (tutti ? ", ogni valore" : ", valori ammessi"));
+      std::mt19937 casualita(static_cast<std::uint32_t>(100 * tutti + n));
       std::vector<int> modello;
       int quante[2][2] = {}, verdetti[3] = {};
       for (int radici = 0; radici < (n == 4 ? 200 : 60); ++radici) {
@@ -141,11 +138,13 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
         std::vector<char> possibili(static_cast<std::size_t>(n * n * n), 0);
         for (int c = 0; c < n * n; ++c) {
           base.push_back(radice[c / n][c % n]);
+          for (int v = 1; v <= n; ++v)
+            possibili[static_cast<std::size_t>(c * n + v - 1)] = tutti;
           for (const int v : verifica::ammessi(radice, c / n, c % n))
             possibili[static_cast<std::size_t>(c * n + v - 1)] = 1;
         }
         Sat s;
-        avviasat(s, n, base, possibili, o);
+        avviasat(s, n, base, possibili);
         Griglia g = radice;
         for (int t = 0; t < 20; ++t) {
           g = casuale(g, 1, casualita);
