@@ -12,7 +12,7 @@
 #include "app/lettore.h"
 #include "app/stato.h"
 #include "report/pagine.h"
-#include "solver/inserisci.h"
+#include "solver/ricerca.h"
 
 #if !defined(_WIN32)
 #include <csignal>

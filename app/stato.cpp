@@ -1,7 +1,6 @@
 #include "app/stato.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -14,10 +13,6 @@ int classifica = 0;
 int primozero = 0;
 std::int32_t tp0 = 0;
 std::int32_t tp1 = 0;
-
-int latoquadrato(int n) {
-  return static_cast<int>(std::sqrt(static_cast<double>(n)));
-}
 
 Limiti limiti(int i, int j, int q) {
   Limiti l{i, i + 1, j, j + 1};

@@ -41,8 +41,15 @@ inline int numeropasso(int codice) {
   return codice - 10000 * tipopasso(codice);
 }
 
-// Box side of a grid of side n: the square root truncated toward zero.
-int latoquadrato(int n);
+// Box side of a grid of side n: the square root truncated toward zero,
+// found in integers (for n up to 100 the same as the double precision root
+// truncated), so that sides fixed at compile time use it too.
+constexpr int latoquadrato(int n) {
+  int q = 0;
+  while ((q + 1) * (q + 1) <= n)
+    ++q;
+  return q;
+}
 
 // Bounds of the box that holds (i, j): rows [minriga, maxriga), columns [mincol, maxcol).
 struct Limiti {

@@ -37,10 +37,10 @@
 #include "app/stato.h"
 #include "domande.h"
 #include "generatore.h"
-#include "riferimento.h"
+#include "oracolo_ricerca.h"
 #include "riferimento_sat.h"
-#include "solver/completabile.h"
-#include "solver/inserisci.h"
+#include "solver/completamento.h"
+#include "solver/ricerca.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -89,10 +89,10 @@ Soluzione cronometra(const Griglia &g, const Opzioni &o = {}) {
 std::string controlli(const Lavoro &l) {
   char testo[240];
   std::snprintf(testo, sizeof testo,
-                "controlli %lld esclusi %lld testimoni %lld incerti %lld rami %lld riesami %lld "
-                "chiusi %lld ramiriesame %lld unicita %lld",
-                l.controlli, l.esclusi, l.testimoni, l.incerti, l.nodicontrollo, l.riesami,
-                l.chiusi, l.nodiriesame, l.nodiunicita);
+                "controlli %lld esclusi %lld testimoni %lld incerti %lld unita %lld riesami %lld "
+                "chiusi %lld unitariesame %lld conflittiunicita %lld",
+                l.controlli, l.esclusi, l.testimoni, l.incerti, l.unitacontrollo, l.riesami,
+                l.chiusi, l.unitariesame, l.conflittiunicita);
   return testo;
 }
 
@@ -111,7 +111,7 @@ int confronto(const char *nome) {
   if (!leggi(nome, g))
     return 2;
   const auto t = std::chrono::steady_clock::now();
-  const riferimento::Esito e = riferimento::risolvi(g);
+  const oracolo::Esito e = oracolo::risolvi(g);
   std::printf("%s nodi %lld passi %d risolto %d secondi %.4f\n", nome, e.nodi, e.classifica,
               e.risolto ? 1 : 0, secondi(t));
   return 0;
@@ -136,7 +136,7 @@ int affianca(int volte, const char *nome) {
   long long nodiloro = 0;
   for (int k = 0; k < volte; ++k) {
     const auto t = std::chrono::steady_clock::now();
-    const riferimento::Esito e = riferimento::risolvi(g);
+    const oracolo::Esito e = oracolo::risolvi(g);
     loro.push_back(secondi(t));
     double somma = 0;
     int quante = 0;
@@ -186,9 +186,10 @@ int riascolta(const char *nome, const Opzioni &o) {
     std::fprintf(stderr, "%s: registro illeggibile\n", nome);
     return 2;
   }
-  std::printf("%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld unicita %lld "
-              "secondi %.4f\n",
-              nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.unicita, e.secondi);
+  std::printf(
+      "%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld conflittiunicita %lld "
+      "secondi %.4f\n",
+      nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.unicita, e.secondi);
   return 0;
 }
 

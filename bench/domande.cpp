@@ -4,8 +4,8 @@
 #include <fstream>
 #include <utility>
 
-#include "solver/completabile.h"
-#include "solver/inserisci.h"
+#include "solver/completamento.h"
+#include "solver/ricerca.h"
 
 namespace domande {
 
@@ -79,8 +79,8 @@ template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
     tempo += static_cast<double>(std::clock() - t);
     ++e.domande;
     ++(r == Risposta::si ? e.si : r == Risposta::no ? e.no : e.forse);
-    e.unita += k.nodi;
-    e.unicita += k.nodiunicita;
+    e.unita += k.spesi;
+    e.unicita += k.conflittiunicita;
     e.testimoni += k.datestimone;
   }
   e.secondi = tempo / CLOCKS_PER_SEC;

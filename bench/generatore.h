@@ -2,8 +2,7 @@
 // reading and writing, for the tests, the fuzz targets and the benchmark.
 // The generator uses std::mt19937 (whose output the standard fixes) with its own range mapping
 // and shuffle, so a seed gives the same grid on every platform and standard library.
-#ifndef TESTS_SUPPORT_GENERATORE_H
-#define TESTS_SUPPORT_GENERATORE_H
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -50,5 +49,3 @@ std::vector<std::pair<Griglia, int>> leggitdoku(const std::string &percorso);
 Griglia grigliadasimboli(const std::string &simboli);
 
 } // namespace generatore
-
-#endif

@@ -1,8 +1,7 @@
 // Reference for the benchmark: the puzzle handed whole to CaDiCaL in the
 // usual SAT model, then asked for a second solution, so that our search can
 // be set beside a general solver doing the same job.
-#ifndef BENCH_RIFERIMENTO_SAT_H
-#define BENCH_RIFERIMENTO_SAT_H
+#pragma once
 
 #include <vector>
 
@@ -24,5 +23,3 @@ struct Esito {
 Esito risolvi(const Griglia &puzzle);
 
 } // namespace riferimentosat
-
-#endif

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/stato.h"
-#include "esistenza.h"
-#include "riferimento.h"
-#include "solver/completabile.h"
-#include "solver/inserisci.h"
+#include "oracolo_completamento.h"
+#include "oracolo_ricerca.h"
+#include "solver/completamento.h"
+#include "solver/ricerca.h"
 #include "verifica.h"
 
 namespace {
@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
   if (n == 9 && messi > 0 && messi < MINIMO_DATI_NOVE)
     return -1; // too slow to search, see MINIMO_DATI_NOVE
 
-  const riferimento::Esito atteso = riferimento::risolvi(puzzle);
-  VERIFICA(atteso.risolto == esistenza::completabile(puzzle));
+  const oracolo::Esito atteso = oracolo::risolvi(puzzle);
+  VERIFICA(atteso.risolto == oracolo::completabile(puzzle));
   // Without the completion check the search is the oracle's, node for node;
   // with it (and with it extended: see Opzioni::esteso), it skips subtrees
   // but ends the same.

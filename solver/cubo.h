@@ -27,22 +27,14 @@ struct alignas(4) Tolto {
   std::uint8_t v, i, j;
 };
 
-// Floor of the square root of n, for sides fixed at compile time.
-constexpr int radice(int n) {
-  int q = 0;
-  while ((q + 1) * (q + 1) <= n)
-    ++q;
-  return q;
-}
-
 // The geometry of a cube.  A side L > 0 is fixed at compile time: the
 // common sides get code of their own, with constant strides and loop
 // bounds and tables in place.  L = 0 serves any side, set by inizializza,
 // with tables sized then.
 template <int L> struct Lati {
-  static constexpr int n = L;         // grid side
-  static constexpr int q = radice(L); // box side
-  static constexpr int bande = L / q; // boxes along a side: n / q
+  static constexpr int n = L;               // grid side
+  static constexpr int q = latoquadrato(L); // box side
+  static constexpr int bande = L / q;       // boxes along a side: n / q
 };
 template <> struct Lati<0> {
   int n = 0;
@@ -56,7 +48,7 @@ using Tavola = std::conditional_t<L == 0, std::vector<T>, std::array<T, K>>;
 
 template <int W, int L = 0> struct CuboDi : Lati<L> {
   using R = RigaDi<W>;
-  static constexpr int B = L == 0 ? 0 : L / radice(L); // bands, for the sizes
+  static constexpr int B = L == 0 ? 0 : L / latoquadrato(L); // bands, for the sizes
   R linee;                     // bits [0, n): every row (or column, or value)
   Tavola<R, L, L * L> righe;   // [v*n + i]: columns of row i where value v+1 is a
                                // candidate, among the empty cells (vuoteriga[i])

@@ -11,9 +11,9 @@
 #include "app/stato.h"
 #include "esecuzione.h"
 #include "generatore.h"
-#include "riferimento.h"
-#include "solver/completabile.h"
-#include "solver/inserisci.h"
+#include "oracolo_ricerca.h"
+#include "solver/completamento.h"
+#include "solver/ricerca.h"
 #include "verifica.h"
 
 namespace {
@@ -39,7 +39,7 @@ std::string raccolta(const std::string &nome) {
 // puzzle.
 bool confronta(const Griglia &puzzle) {
   SCOPED_TRACE(testopuzzle(puzzle));
-  const riferimento::Esito atteso = riferimento::risolvi(puzzle);
+  const oracolo::Esito atteso = oracolo::risolvi(puzzle);
   bool risolto = false;
   for (const int modo : {0, 1, 2}) {
     const bool controllo = modo > 0;
@@ -122,7 +122,7 @@ TEST(Confronto, ProgrammaEPagine) {
   ASSERT_GE(casi.size(), 10u);
   for (const auto &puzzle : casi) {
     SCOPED_TRACE(testopuzzle(puzzle));
-    const riferimento::Esito atteso = riferimento::risolvi(puzzle);
+    const oracolo::Esito atteso = oracolo::risolvi(puzzle);
     const Corsa c = esegui(testopuzzle(puzzle));
     EXPECT_EQ(c.stato, atteso.risolto ? 1 : STATO_SENZA_SOLUZIONE);
     EXPECT_EQ(c.errori,
@@ -130,10 +130,8 @@ TEST(Confronto, ProgrammaEPagine) {
     ASSERT_EQ(c.out.has_value() && c.out4f.has_value(), atteso.risolto);
     if (!atteso.risolto)
       continue;
-    EXPECT_EQ(senzatempo(*c.out),
-              acapo(senzatempo(riferimento::paginasoluzione(puzzle, atteso, 0))));
-    EXPECT_TRUE(*c.out4f ==
-                acapo(riferimento::paginapercorso(puzzle, atteso))); // too large to print
+    EXPECT_EQ(senzatempo(*c.out), acapo(senzatempo(oracolo::paginasoluzione(puzzle, atteso, 0))));
+    EXPECT_TRUE(*c.out4f == acapo(oracolo::paginapercorso(puzzle, atteso))); // too large to print
 #if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(c.memoriakb, 64 * 1024) << "KiB at peak, step page of " << c.out4f->size();
 #endif

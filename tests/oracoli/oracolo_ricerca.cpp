@@ -1,13 +1,13 @@
-// Reference solver: see riferimento.h. Every routine below follows the order of operations of
+// Reference solver: see oracolo_ricerca.h. Every routine below follows the order of operations of
 // the program one step at a time; nothing is cached or carried over between search nodes.
-#include "riferimento.h"
+#include "oracolo_ricerca.h"
 
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
-namespace riferimento {
+namespace oracolo {
 namespace {
 
 // Appends printf-style formatted text to a string.
@@ -647,4 +647,4 @@ std::string paginapercorso(const Griglia &puzzle, const Esito &e) {
   return out;
 }
 
-} // namespace riferimento
+} // namespace oracolo

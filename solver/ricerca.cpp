@@ -1,11 +1,11 @@
-#include "solver/inserisci.h"
+#include "solver/ricerca.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "solver/completabile.h"
+#include "solver/completamento.h"
 #include "solver/cubo.h"
-#include "solver/univoci.h"
+#include "solver/deduzione.h"
 
 Lavoro lavoro;
 
@@ -72,9 +72,9 @@ Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascol
     return Risposta::forse;
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
-  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito(o, n, lavoro.nodicontrollo));
-  lavoro.nodicontrollo += k.nodi;
-  lavoro.nodiunicita += k.nodiunicita;
+  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito(o, n, lavoro.unitacontrollo));
+  lavoro.unitacontrollo += k.spesi;
+  lavoro.conflittiunicita += k.conflittiunicita;
   lavoro.esclusi += r == Risposta::no;
   lavoro.incerti += r == Risposta::forse;
   lavoro.testimoni += k.datestimone;
@@ -164,8 +164,8 @@ bool cerca(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
     const long long unita = std::max(1LL, lavoro.nodi * o.creditopernodo * r2 / (n * n));
     const Risposta r = chiedi(verifica, o, ascolto, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], unita);
     ++lavoro.riesami;
-    lavoro.nodiriesame += verifica.nodi;
-    lavoro.nodiunicita += verifica.nodiunicita;
+    lavoro.unitariesame += verifica.spesi;
+    lavoro.conflittiunicita += verifica.conflittiunicita;
     if (r == Risposta::forse)
       return false;
     percorso[a].incerto = false;

@@ -1,10 +1,10 @@
-#include "esistenza.h"
+#include "oracolo_completamento.h"
 
 #include <bit>
 #include <cstddef>
 #include <utility>
 
-namespace esistenza {
+namespace oracolo {
 
 namespace {
 
@@ -70,4 +70,4 @@ bool completabile(const Griglia &g) {
   return Ricerca(g).cerca(0);
 }
 
-} // namespace esistenza
+} // namespace oracolo

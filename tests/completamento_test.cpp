@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/stato.h"
-#include "esistenza.h"
 #include "generatore.h"
-#include "solver/completabile.h"
+#include "oracolo_completamento.h"
+#include "solver/completamento.h"
 #include "solver/sat.h"
 #include "verifica.h"
 
@@ -50,7 +50,7 @@ template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
   int prima = 0;
   for (const int v : verifica::ammessi(g, i, j)) {
     g[i][j] = v;
-    const bool atteso = esistenza::completabile(g);
+    const bool atteso = oracolo::completabile(g);
     g[i][j] = prima;
     prima = v;
     const Risposta pieno = completabile(k, g, i, j, v, 1LL << 40);
@@ -158,7 +158,7 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
             Griglia h = g;
             h[i][j] = v;
             SCOPED_TRACE(generatore::testopuzzle(h));
-            const bool atteso = esistenza::completabile(h);
+            const bool atteso = oracolo::completabile(h);
             const Risposta r = chiedisat(s, griglia, c, v, t % 2 == 0 ? 1 << 30 : 2, {}, modello);
             if (r == Risposta::forse)
               continue;
@@ -173,7 +173,7 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
         SCOPED_TRACE(generatore::testopuzzle(radice));
         for (int passi = 0; passi < 1000 && s.motore && s.unicita != Sat::Unicita::molte; ++passi)
           avanzaunicita(s, 1);
-        ASSERT_EQ(s.unicita == Sat::Unicita::nessuna, !esistenza::completabile(radice));
+        ASSERT_EQ(s.unicita == Sat::Unicita::nessuna, !oracolo::completabile(radice));
         if (s.unicita == Sat::Unicita::nessuna)
           continue;
         ASSERT_TRUE(s.unicita == Sat::Unicita::unica || s.unicita == Sat::Unicita::molte);
@@ -187,7 +187,7 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
             Griglia h = radice;
             h[x / n][x % n] = v;
             altra = altra || (radice[x / n][x % n] == 0 && v != completa[x / n][x % n] &&
-                              esistenza::completabile(h));
+                              oracolo::completabile(h));
           }
         ASSERT_EQ(s.unicita == Sat::Unicita::molte, altra);
         ++verdetti[altra ? 2 : 1];

@@ -45,8 +45,8 @@ struct Livello {
 // consequences.
 template <int W> struct Completamento {
   int n = 0, q = 1, bande = 1;
-  int lineeabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
-  int abbinate = 0;                 // ... per cell: 2 or 3
+  int unitaabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
+  int abbinatepercella = 0;         // ... per cell: 2 or 3
   bool quadrata = false;            // q * q == n: every box holds every value
   bool conincroci = false;          // propagation looks for line/box eliminations
   RigaDi<W> tuttivalori;            // bits [0, n)
@@ -82,15 +82,15 @@ template <int W> struct Completamento {
   std::vector<std::uint32_t> peso;       // [cell]: failures there (a branch, or no value left)
   std::vector<int> fase;                 // [cell]: the value it last had, 0 none yet
   std::vector<int> fasi;                 // scratch: fase before a try that failed
-  std::vector<int> abbinata;             // scratch: [value]: the cell matched to it, if in presi
+  std::vector<int> cellaabbinata;        // scratch: [value]: the cell matched to it, if in presi
   std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
-  std::vector<int> accoppiato;           // [unit * n + place]: the value the unit's kept matching
+  std::vector<int> valoretenuto;         // [unit * n + place]: the value the unit's kept matching
                                          // gives the place's cell, or gave it before it was
                                          // filled (-1 none yet)
-  RigaDi<W> visti;                       // scratch: values an augmenting path has been through
+  RigaDi<W> provati;                     // scratch: values an augmenting path has been through
   RigaDi<W> presi;                       // scratch: values matched in the unit
   std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
-  long long nodi = 0;                    // branches or conflicts spent by the current question
+  long long spesi = 0;                   // branches and conflicts spent by the current question
   bool datestimone = false;              // it was answered by the kept completion
   long long limite = 0;                  // its allowance
   Opzioni opzioni;                       // the settings of this search
@@ -100,7 +100,7 @@ template <int W> struct Completamento {
                                          // was propagated
   Sat sat;                               // the learning engine, started at its first question
   std::vector<int> modello;              // scratch: the completion it found
-  long long nodiunicita = 0;             // conflicts the question gave to the uniqueness proof
+  long long conflittiunicita = 0;        // conflicts the question gave to the uniqueness proof
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,
@@ -115,17 +115,17 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 // would spend more than `credito` units of work: a branch of its own search
 // or a conflict of the learning engine (credito <= 0: propagation alone
 // answers, unless the completion kept from an earlier question fits).  On
-// return k.nodi holds the units spent, k.datestimone whether the kept
+// return k.spesi holds the units spent, k.datestimone whether the kept
 // completion answered.  The route: the kept completion; propagation with
 // the units' matchings; the own search, which mends the kept completion
 // first; then, on square sides up to opzioni.latosat, the learning engine
 // (solver/sat.h).  Each question that gets there, on a grid that extends
 // the first one asked, also gives opzioni.pesounicita times its allowance to whether that first
-// grid has one completion only (k.nodiunicita, not in k.nodi); once that is known, every question
-// on such a grid is answered from it.  Questions are cheapest when each grid extends a recent one,
-// as along a search path; any grid is answered rightly.  A grid with v at (i, j) that propagation
-// leaves open is kept as a level (see allinea), so that the next question,
-// on the grid the search descends to, pays only for what is new.
+// grid has one completion only (k.conflittiunicita, not in k.spesi); once that is known, every
+// question on such a grid is answered from it.  Questions are cheapest when each grid extends a
+// recent one, as along a search path; any grid is answered rightly.  A grid with v at (i, j) that
+// propagation leaves open is kept as a level (see allinea), so that the next question, on the grid
+// the search descends to, pays only for what is new.
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito);

@@ -16,17 +16,17 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g);
 
 // Work counters of the last search.
 struct Lavoro {
-  long long nodi = 0;          // search nodes entered
-  long long controlli = 0;     // values the completion check was asked about
-  long long esclusi = 0;       // ... answered no: their subtrees skipped
-  long long testimoni = 0;     // ... answered yes by the completion it kept
-  long long incerti = 0;       // ... left open, past its allowance
-  long long nodicontrollo = 0; // questions and branches of the check's own search
-  long long riesami = 0;       // open values asked again
-  long long chiusi = 0;        // ... found without completion: their subtrees left
-  long long nodiriesame = 0;   // units of work those questions spent
-  long long nodiunicita = 0;   // conflicts spent on whether the first grid has one
-                               // completion only (beyond the allowance)
+  long long nodi = 0;             // search nodes entered
+  long long controlli = 0;        // values the completion check was asked about
+  long long esclusi = 0;          // ... answered no: their subtrees skipped
+  long long testimoni = 0;        // ... answered yes by the completion it kept
+  long long incerti = 0;          // ... left open, past its allowance
+  long long unitacontrollo = 0;   // questions and branches of the check's own search
+  long long riesami = 0;          // open values asked again
+  long long chiusi = 0;           // ... found without completion: their subtrees left
+  long long unitariesame = 0;     // units of work those questions spent
+  long long conflittiunicita = 0; // conflicts spent on whether the first grid has one
+                                  // completion only (beyond the allowance)
 };
 extern Lavoro lavoro;
 

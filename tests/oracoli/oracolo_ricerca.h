@@ -5,14 +5,13 @@
 // being obviously faithful over being fast: the cube is rebuilt from scratch as nested vectors
 // at every search node, every test scans the cube cell by cell, and the search is recursive.
 // All state of a run lives in a local context, so risolvi() can be called any number of times.
-#ifndef TESTS_SUPPORT_RIFERIMENTO_H
-#define TESTS_SUPPORT_RIFERIMENTO_H
+#pragma once
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace riferimento {
+namespace oracolo {
 
 // N x N grid indexed [row][column], 0 = empty cell.
 using Griglia = std::vector<std::vector<int>>;
@@ -58,6 +57,4 @@ struct Passaggio {
 // starting at classifica; same argument checks as risolvi().
 Passaggio univoci(const Griglia &griglia, int classifica = 0);
 
-} // namespace riferimento
-
-#endif
+} // namespace oracolo

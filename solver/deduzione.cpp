@@ -1,4 +1,4 @@
-#include "solver/univoci.h"
+#include "solver/deduzione.h"
 
 #include <algorithm>
 

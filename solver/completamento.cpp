@@ -1,4 +1,4 @@
-#include "solver/completabile.h"
+#include "solver/completamento.h"
 
 #include <algorithm>
 #include <array>
@@ -80,8 +80,8 @@ template <int W> void riprendeposti(Completamento<W> &k, int c, const RigaDi<W> 
 // of them must match again.
 template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
   const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.abbinate; ++x) {
-    const int h = k.accoppiato[u[x + 3]];
+  for (int x = 0; x < k.abbinatepercella; ++x) {
+    const int h = k.valoretenuto[u[x + 3]];
     if (h >= 0 && ha(via, h))
       k.daabbinare[u[x]] = 1;
   }
@@ -92,10 +92,10 @@ template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
 // they still give each empty cell a distinct value it can take.
 template <int W> void fissa(Completamento<W> &k, int c, int v) {
   const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.abbinate; ++x) {
-    if (k.accoppiato[u[x + 3]] != v)
+  for (int x = 0; x < k.abbinatepercella; ++x) {
+    if (k.valoretenuto[u[x + 3]] != v)
       k.daabbinare[u[x]] = 1;
-    k.accoppiato[u[x + 3]] = v;
+    k.valoretenuto[u[x + 3]] = v;
   }
 }
 
@@ -311,7 +311,7 @@ template <bool PERCOLONNA, int W> bool incroci(Completamento<W> &k, bool &cambia
 
 // Looks for an augmenting path from empty cell c of a unit: a value for c,
 // freeing it from the cell it is matched to if that cell can move on.
-// k.visti holds the values already tried on this search; a value newly
+// k.provati holds the values already tried on this search; a value newly
 // matched joins k.presi.
 template <int W> bool aumenta(Completamento<W> &k, int c) {
   const RigaDi<W> prove = k.possibili[c];
@@ -320,18 +320,18 @@ template <int W> bool aumenta(Completamento<W> &k, int c) {
   if (!vuota(liberi)) {
     const int v = primo(liberi);
     metti(k.presi, v);
-    k.abbinata[v] = c;
+    k.cellaabbinata[v] = c;
     return true;
   }
   for (int v = primo(prove); v >= 0; v = prossimo(prove, v + 1)) {
-    if (ha(k.visti, v))
+    if (ha(k.provati, v))
       continue;
-    metti(k.visti, v);
-    const int d = ha(k.presi, v) ? k.abbinata[v] : -1;
+    metti(k.provati, v);
+    const int d = ha(k.presi, v) ? k.cellaabbinata[v] : -1;
     if (d < 0 || aumenta(k, d)) {
       if (d < 0)
         metti(k.presi, v);
-      k.abbinata[v] = c;
+      k.cellaabbinata[v] = c;
       return true;
     }
   }
@@ -350,17 +350,17 @@ template <int W> bool aumenta(Completamento<W> &k, int c) {
 // keeps a kept matching whole: the cells get back values, and those
 // emptied take back the values they held, which the others lacked.
 // Rows and columns, and from side opzioni.latoscatoleabbinate on boxes too
-// (k.lineeabbinate units in all).  Off for sides that are not squares:
+// (k.unitaabbinate units in all).  Off for sides that are not squares:
 // there the failures come from the box rule, and on their empty grids it
 // removed no branch.
 template <int W> bool abbinabili(Completamento<W> &k) {
   if (!k.quadrata)
     return true;
-  for (std::size_t x = 0; x < static_cast<std::size_t>(k.lineeabbinate); ++x) {
+  for (std::size_t x = 0; x < static_cast<std::size_t>(k.unitaabbinate); ++x) {
     if (!k.daabbinare[x])
       continue;
     const std::vector<int> &u = k.unita[x];
-    int *const ultimo = &k.accoppiato[x * k.n]; // [place in the unit]: its last value
+    int *const ultimo = &k.valoretenuto[x * k.n]; // [place in the unit]: its last value
     k.presi = RigaDi<W>{};
     k.senzavalore.clear();
     for (int p = 0; p < k.n; ++p) {
@@ -369,7 +369,7 @@ template <int W> bool abbinabili(Completamento<W> &k) {
         continue;
       const int h = ultimo[p];
       if (h >= 0 && ha(k.possibili[c], h) && !ha(k.presi, h)) {
-        k.abbinata[h] = c;
+        k.cellaabbinata[h] = c;
         metti(k.presi, h);
       } else {
         k.senzavalore.push_back(c);
@@ -378,16 +378,16 @@ template <int W> bool abbinabili(Completamento<W> &k) {
     for (int c : k.senzavalore) {
       const RigaDi<W> liberi = senza(k.possibili[c], k.presi);
       if (!vuota(liberi)) {
-        k.abbinata[primo(liberi)] = c;
+        k.cellaabbinata[primo(liberi)] = c;
         metti(k.presi, primo(liberi));
         continue;
       }
-      k.visti = RigaDi<W>{};
+      k.provati = RigaDi<W>{};
       if (!aumenta(k, c))
         return false;
     }
     for (int v = primo(k.presi); v >= 0; v = prossimo(k.presi, v + 1))
-      ultimo[posto(k, static_cast<int>(x), k.abbinata[v])] = v;
+      ultimo[posto(k, static_cast<int>(x), k.cellaabbinata[v])] = v;
     k.daabbinare[x] = 0;
   }
   return true;
@@ -532,8 +532,8 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
     metti(presenti[n + c % n], v);
     metti(presenti[scatola(c)], v);
     const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-    for (int x = 0; x < k.abbinate; ++x)
-      k.accoppiato[u[x + 3]] = v;
+    for (int x = 0; x < k.abbinatepercella; ++x)
+      k.valoretenuto[u[x + 3]] = v;
   }
   std::fill(k.quanti.begin(), k.quanti.end(), 0);
   bool ok = true;
@@ -672,7 +672,7 @@ template <int W> Risposta cerca(Completamento<W> &k) {
       scendi = false;
       continue;
     }
-    if (++k.nodi > k.limite)
+    if (++k.spesi > k.limite)
       return Risposta::forse;
     int v = primo(s.rimasti);
     if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
@@ -747,8 +747,8 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.valore.assign(static_cast<std::size_t>(n * n), 0);
   k.peso.assign(static_cast<std::size_t>(n * n), 0);
   k.fase.assign(static_cast<std::size_t>(n * n), 0);
-  k.abbinata.assign(static_cast<std::size_t>(n), -1);
-  k.accoppiato.assign(static_cast<std::size_t>(3 * n * n), -1);
+  k.cellaabbinata.assign(static_cast<std::size_t>(n), -1);
+  k.valoretenuto.assign(static_cast<std::size_t>(3 * n * n), -1);
   k.posti.resize(static_cast<std::size_t>(n * n));
   for (int c = 0; c < n * n; ++c)
     k.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
@@ -756,8 +756,8 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.radice.clear();
   k.possibiliradice.clear();
   k.sat = Sat{};
-  k.lineeabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
-  k.abbinate = k.lineeabbinate / n;
+  k.unitaabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
+  k.abbinatepercella = k.unitaabbinate / n;
   k.conincroci = n <= o.latoincroci;
   k.segmenti.assign(static_cast<std::size_t>(2 * n * k.bande), RigaDi<W>{});
   k.misurare.assign(static_cast<std::size_t>(2 * n), 1);
@@ -792,8 +792,8 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito) {
-  k.nodi = 0;
-  k.nodiunicita = 0;
+  k.spesi = 0;
+  k.conflittiunicita = 0;
   osserva(k, g);
   k.datestimone = confermata(k, i * k.n + j, v);
   if (k.datestimone)
@@ -837,7 +837,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     } else {
       annulla(k, marca);
     }
-    if (r != Risposta::forse || !k.consat || credito - k.nodi <= 0)
+    if (r != Risposta::forse || !k.consat || credito - k.spesi <= 0)
       return r;
   }
   if (!estenderadice(k, c))
@@ -850,11 +850,11 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   // A hard question also gives some of its allowance to whether the first
   // grid has one completion only.
   avanzaunicita(k.sat, o.pesounicita * credito);
-  k.nodiunicita = k.sat.spesi;
+  k.conflittiunicita = k.sat.spesi;
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
     return r;
-  const Risposta r = chiedisat(k.sat, k.visto, c, v, credito - k.nodi, k.fase, k.modello);
-  k.nodi += k.sat.spesi;
+  const Risposta r = chiedisat(k.sat, k.visto, c, v, credito - k.spesi, k.fase, k.modello);
+  k.spesi += k.sat.spesi;
   if (r == Risposta::si)
     tieni(k, k.modello);
   return r;

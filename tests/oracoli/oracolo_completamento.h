@@ -6,11 +6,11 @@
 
 #include <vector>
 
-namespace esistenza {
+namespace oracolo {
 
 using Griglia = std::vector<std::vector<int>>;
 
 // g: n x n, values 0..n (0 empty), no value repeated in a row, column or box.
 bool completabile(const Griglia &g);
 
-} // namespace esistenza
+} // namespace oracolo
