@@ -107,6 +107,38 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
   int maxcol = 0;
   int rrr = 0;
 
+  // Places v + 1 at (i, j) once the test of one unit found it unique there. The step code is
+  // that test's base (20000 row, 30000 column, 40000 box); v is then cleared from the two units
+  // the test did not examine, row before column before box. Box bounds are those of (i, j).
+  auto piazza = [&](int base, int v, int i, int j) {
+    giro++;
+    for (int w = 0; w < n; w++) {
+      ntab[w][i][j] = 0;
+    }
+    griglia[i][j] = v + 1;
+    s.classifica++;
+    s.passi[i][j] = s.classifica + base;
+    canc.push_back({i, j});
+    inseriti++;
+    if (base != 20000) {
+      for (int k = 0; k < n; k++) {
+        ntab[v][i][k] = 0;
+      }
+    }
+    if (base != 30000) {
+      for (int k = 0; k < n; k++) {
+        ntab[v][k][j] = 0;
+      }
+    }
+    if (base != 40000) {
+      for (int r = minriga; r < maxriga; r++) {
+        for (int c = mincol; c < maxcol; c++) {
+          ntab[v][r][c] = 0;
+        }
+      }
+    }
+  };
+
   while (giro > 0) {
     giro = 0;
     for (int v = 0; v < n; v++) {
@@ -125,23 +157,7 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
             }
           }
           if (unico) {
-            giro++;
-            for (int w = 0; w < n; w++) {
-              ntab[w][i][j] = 0;
-            }
-            griglia[i][j] = v + 1;
-            s.classifica++;
-            s.passi[i][j] = s.classifica + 20000;
-            canc.push_back({i, j});
-            inseriti++;
-            for (int k = 0; k < n; k++) {
-              ntab[v][k][j] = 0;
-            }
-            for (int r = minriga; r < maxriga; r++) {
-              for (int c = mincol; c < maxcol; c++) {
-                ntab[v][r][c] = 0;
-              }
-            }
+            piazza(20000, v, i, j);
             continue;
           }
 
@@ -153,23 +169,7 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
             }
           }
           if (unico) {
-            giro++;
-            for (int w = 0; w < n; w++) {
-              ntab[w][i][j] = 0;
-            }
-            griglia[i][j] = v + 1;
-            s.classifica++;
-            s.passi[i][j] = s.classifica + 30000;
-            canc.push_back({i, j});
-            inseriti++;
-            for (int k = 0; k < n; k++) {
-              ntab[v][i][k] = 0;
-            }
-            for (int r = minriga; r < maxriga; r++) {
-              for (int c = mincol; c < maxcol; c++) {
-                ntab[v][r][c] = 0;
-              }
-            }
+            piazza(30000, v, i, j);
             continue;
           }
 
@@ -183,21 +183,7 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
             }
           }
           if (unico) {
-            giro++;
-            for (int w = 0; w < n; w++) {
-              ntab[w][i][j] = 0;
-            }
-            griglia[i][j] = v + 1;
-            s.classifica++;
-            s.passi[i][j] = s.classifica + 40000;
-            canc.push_back({i, j});
-            inseriti++;
-            for (int k = 0; k < n; k++) {
-              ntab[v][i][k] = 0;
-            }
-            for (int k = 0; k < n; k++) {
-              ntab[v][k][j] = 0;
-            }
+            piazza(40000, v, i, j);
             continue;
           }
 
