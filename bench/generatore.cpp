@@ -130,6 +130,15 @@ std::string senzacommento(std::string riga) {
   return riga;
 }
 
+// Index of the first line from k on that keeps something once its comment is dropped; the
+// readers below skip blank and comment-only lines through it and still name a line by k.
+std::size_t prossima(const std::vector<std::string> &testo, std::size_t k) {
+  while (k < testo.size() && senzacommento(testo[k]).empty()) {
+    ++k;
+  }
+  return k;
+}
+
 std::vector<std::string> campi(const std::string &riga) {
   std::vector<std::string> out;
   std::size_t inizio = 0;
@@ -279,11 +288,8 @@ Griglia grigliadasimboli(const std::string &simboli) {
 std::vector<Griglia> leggiraccolta(const std::string &percorso) {
   const std::vector<std::string> testo = righe(percorso);
   std::vector<Griglia> out;
-  for (std::size_t k = 0; k < testo.size(); ++k) {
+  for (std::size_t k = prossima(testo, 0); k < testo.size(); k = prossima(testo, k + 1)) {
     const std::string riga = senzacommento(testo[k]);
-    if (riga.empty()) {
-      continue;
-    }
     try {
       if (riga.rfind("Grid", 0) == 0) {
         // Header, then one line of digits per row; the first row fixes N.
@@ -319,11 +325,8 @@ std::vector<Griglia> leggiraccolta(const std::string &percorso) {
 std::vector<Griglia> leggisoluzioni(const std::string &percorso) {
   const std::vector<std::string> testo = righe(percorso);
   std::vector<Griglia> out;
-  for (std::size_t k = 0; k < testo.size(); ++k) {
+  for (std::size_t k = prossima(testo, 0); k < testo.size(); k = prossima(testo, k + 1)) {
     const std::string riga = senzacommento(testo[k]);
-    if (riga.empty()) {
-      continue;
-    }
     const std::vector<std::string> parti = campi(riga);
     if (parti.size() != 2) {
       throw std::runtime_error(dove(percorso, k) + ": expected puzzle:solution");
@@ -340,11 +343,8 @@ std::vector<Griglia> leggisoluzioni(const std::string &percorso) {
 std::vector<std::pair<Griglia, int>> leggitdoku(const std::string &percorso) {
   const std::vector<std::string> testo = righe(percorso);
   std::vector<std::pair<Griglia, int>> out;
-  for (std::size_t k = 0; k < testo.size(); ++k) {
+  for (std::size_t k = prossima(testo, 0); k < testo.size(); k = prossima(testo, k + 1)) {
     const std::string riga = senzacommento(testo[k]);
-    if (riga.empty()) {
-      continue;
-    }
     const std::vector<std::string> parti = campi(riga);
     if (parti.size() < 2 || parti.size() > 3 || parti[1].empty() ||
         parti[1].find_first_not_of("0123456789") != std::string::npos) {
