@@ -139,6 +139,37 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
     }
   };
 
+  // Line/box elimination for v along rows (perriga) or columns: when the box's candidates of v
+  // lie in one line, v leaves that line outside the box. In a line a, b runs across it.
+  auto allinea = [&](int v, bool perriga) {
+    auto cella = [&](int a, int b) -> int & { return perriga ? ntab[v][a][b] : ntab[v][b][a]; };
+    const int mina = perriga ? minriga : mincol;
+    const int maxa = perriga ? maxriga : maxcol;
+    const int minb = perriga ? mincol : minriga;
+    const int maxb = perriga ? maxcol : maxriga;
+    int linee = 0;
+    for (int a = mina; a < maxa && linee < 2; a++) {
+      for (int b = minb; b < maxb; b++) {
+        if (cella(a, b) == 1) {
+          linee++;
+          if (linee == 1) {
+            rrr = a;
+          }
+          break;
+        }
+      }
+    }
+    if (linee == 1) {
+      for (int k = 0; k < n; k++) {
+        if ((k < minb || k >= maxb) && cella(rrr, k) == 1) {
+          cella(rrr, k) = 0;
+          giro++;
+        }
+      }
+    }
+    return linee == 1;
+  };
+
   while (giro > 0) {
     giro = 0;
     for (int v = 0; v < n; v++) {
@@ -187,50 +218,12 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
             continue;
           }
 
-          // Line/box elimination, row form: do the box's candidates of v lie in one row?
-          int righe = 0;
-          for (int r = minriga; r < maxriga && righe < 2; r++) {
-            for (int c = mincol; c < maxcol; c++) {
-              if (ntab[v][r][c] == 1) {
-                righe++;
-                if (righe == 1) {
-                  rrr = r;
-                }
-                break;
-              }
-            }
-          }
-          if (righe == 1) {
-            for (int k = 0; k < n; k++) {
-              if ((k < mincol || k >= maxcol) && ntab[v][rrr][k] == 1) {
-                ntab[v][rrr][k] = 0;
-                giro++;
-              }
-            }
+          // Line/box elimination, row form; the column form is reached only when the box's
+          // candidates span two rows or more.
+          if (allinea(v, true)) {
             continue;
           }
-
-          // Column form, reached only when the box's candidates span two rows or more.
-          int colonne = 0;
-          for (int c = mincol; c < maxcol && colonne < 2; c++) {
-            for (int r = minriga; r < maxriga; r++) {
-              if (ntab[v][r][c] == 1) {
-                colonne++;
-                if (colonne == 1) {
-                  rrr = c;
-                }
-                break;
-              }
-            }
-          }
-          if (colonne == 1) {
-            for (int k = 0; k < n; k++) {
-              if ((k < minriga || k >= maxriga) && ntab[v][k][rrr] == 1) {
-                ntab[v][k][rrr] = 0;
-                giro++;
-              }
-            }
-          }
+          allinea(v, false);
         }
       }
     }
