@@ -346,6 +346,30 @@ void inserisci(Stato &s, int i, int j) {
   }
 }
 
+// Writes a table's rows; cella(i, j, chiara) writes one cell, chiara telling the boxes
+// coloured white, which alternate as the program's walk toggles them at each box edge.
+template <class Cella>
+void tabella(std::string &out, int n, int quad, const char *apririga, const char *chiudiriga,
+             Cella cella) {
+  out += "<TABLE border=1 cellpadding=5 align=center>\n\n";
+  int colrcorr = -1;
+  int colccorr = 0;
+  for (int i = 0; i < n; i++) {
+    out += apririga;
+    if (i % quad == 0) {
+      colrcorr = (colrcorr + 1) % 2;
+    }
+    colccorr = colrcorr;
+    for (int j = 0; j < n; j++) {
+      if (j % quad == 0) {
+        colccorr = (colccorr + 1) % 2;
+      }
+      cella(i, j, colccorr == 1);
+    }
+    out += chiudiriga;
+  }
+}
+
 // Page header shared by both pages.
 void intestazione(std::string &out) {
   out += "<html>\n<head>\n<META NAME=\"DC.Title\" CONTENT=\"Sudoku\">";
@@ -456,38 +480,23 @@ std::string paginasoluzione(const Griglia &puzzle, const Esito &e, int milliseco
 
   intestazione(out);
   out += "\n<br><br>\n<h1 align=\"center\">Soluzione Sudoku</h1>\n<br>\n\n";
-  out += "<TABLE border=1 cellpadding=5 align=center>\n\n";
-
-  int colrcorr = -1;
-  int colccorr = 0;
-  for (int i = 0; i < n; i++) {
-    out += "<tr>";
-    if (i % quad == 0) {
-      colrcorr = (colrcorr + 1) % 2;
-    }
-    colccorr = colrcorr;
-    for (int j = 0; j < n; j++) {
-      if (j % quad == 0) {
-        colccorr = (colccorr + 1) % 2;
-      }
-      const bool dato = tabellaold[i][j] == griglia[i][j];
-      if (colccorr == 1) {
-        if (dato) {
-          scrivi(out, "<td align=center bgcolor=\"#007700\">%d</td> ", griglia[i][j]);
-        } else {
-          scrivi(out, "<td align=center bgcolor=\"#007700\"><font color=red>%d</font></td> ",
-                 griglia[i][j]);
-        }
+  tabella(out, n, quad, "<tr>", "</tr>\n", [&](int i, int j, bool chiara) {
+    const bool dato = tabellaold[i][j] == griglia[i][j];
+    if (chiara) {
+      if (dato) {
+        scrivi(out, "<td align=center bgcolor=\"#007700\">%d</td> ", griglia[i][j]);
       } else {
-        if (dato) {
-          scrivi(out, "<td align=center>%d</td> ", griglia[i][j]);
-        } else {
-          scrivi(out, "<td align=center><font color=red>%d</font></td> ", griglia[i][j]);
-        }
+        scrivi(out, "<td align=center bgcolor=\"#007700\"><font color=red>%d</font></td> ",
+               griglia[i][j]);
+      }
+    } else {
+      if (dato) {
+        scrivi(out, "<td align=center>%d</td> ", griglia[i][j]);
+      } else {
+        scrivi(out, "<td align=center><font color=red>%d</font></td> ", griglia[i][j]);
       }
     }
-    out += "</tr>\n";
-  }
+  });
   out += "</table><br><br>";
   scrivi(out, "\nGrandezza tabella: %d x %d<br>\n", n, n);
   scrivi(out, "Tempo della CPU impiegato: %7.3lf secondi<br>\n", millisecondi / 1000.0);
@@ -507,36 +516,21 @@ std::string paginapercorso(const Griglia &puzzle, const Esito &e) {
   intestazione(out);
   out += "<br><br><h1 align=center>Soluzione passo per passo</h1><br><p align=center>";
   out += "<br><b>Tabella iniziale:</b><br><br>";
-  out += "<TABLE border=1 cellpadding=5 align=center>\n\n";
-
-  int colrcorr = -1;
-  int colccorr = 0;
-  for (int i = 0; i < n; i++) {
-    out += "<tr>\n\n";
-    if (i % quad == 0) {
-      colrcorr = (colrcorr + 1) % 2;
-    }
-    colccorr = colrcorr;
-    for (int j = 0; j < n; j++) {
-      if (j % quad == 0) {
-        colccorr = (colccorr + 1) % 2;
-      }
-      if (colccorr == 1) {
-        if (tabellaold[i][j] != 0) {
-          scrivi(out, "<td bgcolor=white>%d</td>", tabellaold[i][j]);
-        } else {
-          out += "<td bgcolor=white>&nbsp;</td>";
-        }
+  tabella(out, n, quad, "<tr>\n\n", "</tr>", [&](int i, int j, bool chiara) {
+    if (chiara) {
+      if (tabellaold[i][j] != 0) {
+        scrivi(out, "<td bgcolor=white>%d</td>", tabellaold[i][j]);
       } else {
-        if (tabellaold[i][j] != 0) {
-          scrivi(out, "<td>%d</td>", tabellaold[i][j]);
-        } else {
-          out += "<td>&nbsp;</td>";
-        }
+        out += "<td bgcolor=white>&nbsp;</td>";
+      }
+    } else {
+      if (tabellaold[i][j] != 0) {
+        scrivi(out, "<td>%d</td>", tabellaold[i][j]);
+      } else {
+        out += "<td>&nbsp;</td>";
       }
     }
-    out += "</tr>";
-  }
+  });
   out += "</table><br><br>\n\n";
 
   for (int s = 1; s <= e.classifica; s++) {
@@ -590,34 +584,21 @@ std::string paginapercorso(const Griglia &puzzle, const Esito &e) {
     }
     tabellaold[riga][colonna] = valore;
 
-    out += "<TABLE border=1 cellpadding=5 align=center>\n\n";
-    colrcorr = -1;
-    for (int i = 0; i < n; i++) {
-      out += "<tr>\n\n";
-      if (i % quad == 0) {
-        colrcorr = (colrcorr + 1) % 2;
-      }
-      colccorr = colrcorr;
-      for (int j = 0; j < n; j++) {
-        if (j % quad == 0) {
-          colccorr = (colccorr + 1) % 2;
-        }
-        if (tabellaold[i][j] == 0) {
-          if (colccorr == 1) {
-            out += "<td bgcolor=white>&nbsp;</td>\n";
-          } else {
-            out += "<td>&nbsp;</td>\n";
-          }
-        } else if (i == riga && j == colonna) {
-          scrivi(out, "<td bgcolor=red>%d</td>\n", tabellaold[i][j]);
-        } else if (colccorr == 1) {
-          scrivi(out, "<td bgcolor=white>%d</td>\n", tabellaold[i][j]);
+    tabella(out, n, quad, "<tr>\n\n", "</tr>\n\n", [&](int i, int j, bool chiara) {
+      if (tabellaold[i][j] == 0) {
+        if (chiara) {
+          out += "<td bgcolor=white>&nbsp;</td>\n";
         } else {
-          scrivi(out, "<td>%d</td>\n", tabellaold[i][j]);
+          out += "<td>&nbsp;</td>\n";
         }
+      } else if (i == riga && j == colonna) {
+        scrivi(out, "<td bgcolor=red>%d</td>\n", tabellaold[i][j]);
+      } else if (chiara) {
+        scrivi(out, "<td bgcolor=white>%d</td>\n", tabellaold[i][j]);
+      } else {
+        scrivi(out, "<td>%d</td>\n", tabellaold[i][j]);
       }
-      out += "</tr>\n\n";
-    }
+    });
     out += "</table><br>\n\n";
   }
 
