@@ -120,12 +120,14 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 // the units' matchings; the own search, which mends the kept completion
 // first; then, on square sides up to opzioni.latosat, the learning engine
 // (solver/sat.h).  Each question that gets there, on a grid that extends
-// the first one asked, also gives opzioni.pesounicita times its allowance to whether that first
-// grid has one completion only (k.conflittiunicita, not in k.spesi); once that is known, every
-// question on such a grid is answered from it.  Questions are cheapest when each grid extends a
-// recent one, as along a search path; any grid is answered rightly.  A grid with v at (i, j) that
-// propagation leaves open is kept as a level (see allinea), so that the next question, on the grid
-// the search descends to, pays only for what is new.
+// the first one asked, also gives opzioni.pesounicita times its allowance
+// to whether that first grid has one completion only (k.conflittiunicita,
+// not in k.spesi); once that is known, every question on such a grid is
+// answered from it.  Questions are cheapest when each grid extends a recent
+// one, as along a search path; any grid is answered rightly.  A grid with v
+// at (i, j) that propagation leaves open is kept as a level (see allinea),
+// so that the next question, on the grid the search descends to, pays only
+// for what is new.
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito);
