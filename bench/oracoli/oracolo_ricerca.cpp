@@ -107,6 +107,19 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
   int maxcol = 0;
   int rrr = 0;
 
+  // Whether (i, j) is the only cell of rows [r0, r1) and columns [c0, c1) whose cube entry for v
+  // is set: the row, column and box tests each ask it of their unit.
+  auto solo = [&](int v, int i, int j, int r0, int r1, int c0, int c1) {
+    for (int r = r0; r < r1; r++) {
+      for (int c = c0; c < c1; c++) {
+        if ((r != i || c != j) && ntab[v][r][c] == 1) {
+          return false;
+        }
+      }
+    }
+    return true;
+  };
+
   // Places v + 1 at (i, j) once the test of one unit found it unique there. The step code is
   // that test's base (20000 row, 30000 column, 40000 box); v is then cleared from the two units
   // the test did not examine, row before column before box. Box bounds are those of (i, j).
@@ -181,39 +194,19 @@ void univocipassaggio(int n, Cubo &ntab, Griglia &griglia, std::vector<std::pair
           limiti(i, j, quad, minriga, maxriga, mincol, maxcol);
 
           // Row test: no other column of row i can take v.
-          bool unico = true;
-          for (int k = 0; k < n; k++) {
-            if (k != j && ntab[v][i][k] == 1) {
-              unico = false;
-            }
-          }
-          if (unico) {
+          if (solo(v, i, j, i, i + 1, 0, n)) {
             piazza(20000, v, i, j);
             continue;
           }
 
           // Column test: no other row of column j can take v.
-          unico = true;
-          for (int k = 0; k < n; k++) {
-            if (k != i && ntab[v][k][j] == 1) {
-              unico = false;
-            }
-          }
-          if (unico) {
+          if (solo(v, i, j, 0, n, j, j + 1)) {
             piazza(30000, v, i, j);
             continue;
           }
 
           // Box test: no other cell of the box can take v.
-          unico = true;
-          for (int r = minriga; r < maxriga; r++) {
-            for (int c = mincol; c < maxcol; c++) {
-              if ((r != i || c != j) && ntab[v][r][c] == 1) {
-                unico = false;
-              }
-            }
-          }
-          if (unico) {
+          if (solo(v, i, j, minriga, maxriga, mincol, maxcol)) {
             piazza(40000, v, i, j);
             continue;
           }
