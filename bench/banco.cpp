@@ -23,6 +23,8 @@
 //   sudoku_bench sat FILE...          the puzzle solved by CaDiCaL in the usual
 //                                     SAT model, then a second solution sought:
 //                                     processor seconds, solutions 0, 1 or 2 (more)
+//   sudoku_bench completa FILE...     the same model solved once: whether there
+//                                     is any completion (soluzioni 0 or 1)
 //   sudoku_bench estrai FILE K        prints puzzle K (from 1) of a public
 //                                     collection as a puzzle file
 #include <algorithm>
@@ -90,9 +92,9 @@ std::string controlli(const Lavoro &l) {
   char testo[240];
   std::snprintf(testo, sizeof testo,
                 "controlli %lld esclusi %lld testimoni %lld incerti %lld unita %lld riesami %lld "
-                "chiusi %lld unitariesame %lld conflittiunicita %lld",
+                "chiusi %lld unitariesame %lld",
                 l.controlli, l.esclusi, l.testimoni, l.incerti, l.unitacontrollo, l.riesami,
-                l.chiusi, l.unitariesame, l.conflittiunicita);
+                l.chiusi, l.unitariesame);
   return testo;
 }
 
@@ -186,18 +188,16 @@ int riascolta(const char *nome, const Opzioni &o) {
     std::fprintf(stderr, "%s: registro illeggibile\n", nome);
     return 2;
   }
-  std::printf(
-      "%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld conflittiunicita %lld "
-      "secondi %.4f\n",
-      nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.unicita, e.secondi);
+  std::printf("%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld secondi %.4f\n",
+              nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.secondi);
   return 0;
 }
 
-int consat(const char *nome) {
+int consat(const char *nome, bool seconda) {
   Griglia g;
   if (!leggi(nome, g))
     return 2;
-  const riferimentosat::Esito e = riferimentosat::risolvi(g);
+  const riferimentosat::Esito e = riferimentosat::risolvi(g, seconda);
   std::printf("%s sat_secondi %.4f soluzioni %d\n", nome, e.secondi, e.soluzioni);
   return 0;
 }
@@ -226,7 +226,7 @@ int main(int argc, char *argv[]) {
     const char *uguale = std::strchr(argv[1], '=');
     if (!domande::imposta(opzioni, std::string(argv[1], static_cast<std::size_t>(uguale - argv[1])),
                           std::atoll(uguale + 1))) {
-      std::fprintf(stderr, "opzione sconosciuta: %s\n", argv[1]);
+      std::fprintf(stderr, "opzione sconosciuta o fuori intervallo: %s\n", argv[1]);
       return 2;
     }
     --argc;
@@ -268,9 +268,9 @@ int main(int argc, char *argv[]) {
   }
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
-  if (argc >= 3 && std::strcmp(argv[1], "sat") == 0) {
+  if (argc >= 3 && (std::strcmp(argv[1], "sat") == 0 || std::strcmp(argv[1], "completa") == 0)) {
     for (int k = 2; k < argc; ++k)
-      if (consat(argv[k]) != 0)
+      if (consat(argv[k], std::strcmp(argv[1], "sat") == 0) != 0)
         return 2;
     return 0;
   }
@@ -279,7 +279,7 @@ int main(int argc, char *argv[]) {
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
       "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | misura DIR PROG ARG... | "
-      "sat FILE... | estrai FILE K\n",
+      "sat|completa FILE... | estrai FILE K\n",
       stderr);
   return 2;
 }

@@ -1,5 +1,6 @@
 #include "domande.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <utility>
@@ -10,27 +11,33 @@
 namespace domande {
 
 bool imposta(Opzioni &o, const std::string &nome, long long valore) {
-  const std::pair<const char *, long long *> numeri[] = {{"creditofisso", &o.creditofisso},
-                                                         {"creditopernodo", &o.creditopernodo},
-                                                         {"quota", &o.quota},
-                                                         {"riesameprimo", &o.riesameprimo},
-                                                         {"ramiprimadelsat", &o.ramiprimadelsat},
-                                                         {"pesounicita", &o.pesounicita}};
-  const std::pair<const char *, int *> lati[] = {{"latoincroci", &o.latoincroci},
-                                                 {"latoscatoleabbinate", &o.latoscatoleabbinate},
-                                                 {"latosat", &o.latosat},
-                                                 {"pienesat", &o.pienesat}};
-  const std::pair<const char *, bool *> scelte[] = {{"controllo", &o.controllo}};
+  Opzioni nuove = o;
+  const std::pair<const char *, long long *> numeri[] = {
+      {"creditofisso", &nuove.creditofisso},
+      {"creditopernodo", &nuove.creditopernodo},
+      {"quota", &nuove.quota},
+      {"riesameprimo", &nuove.riesameprimo},
+      {"ramiprimadelsat", &nuove.ramiprimadelsat},
+      {"migliaiadiclausole", &nuove.migliaiadiclausole},
+      {"clausoleperunita", &nuove.clausoleperunita},
+      {"clausoleperunitacostruzione", &nuove.clausoleperunitacostruzione},
+      {"pesounicita", &nuove.pesounicita}};
+  const std::pair<const char *, int *> lati[] = {
+      {"latoincroci", &nuove.latoincroci}, {"latoscatoleabbinate", &nuove.latoscatoleabbinate}};
+  bool trovato = false;
   for (const auto &[n, campo] : numeri)
     if (nome == n)
-      return *campo = valore, true;
+      *campo = valore, trovato = true;
+  // A side out of an int's range is out of every side's range too.
   for (const auto &[n, campo] : lati)
     if (nome == n)
-      return *campo = static_cast<int>(valore), true;
-  for (const auto &[n, campo] : scelte)
-    if (nome == n)
-      return *campo = valore != 0, true;
-  return false;
+      *campo = static_cast<int>(std::clamp<long long>(valore, -1, 1000)), trovato = true;
+  if (nome == "controllo" && (valore == 0 || valore == 1))
+    nuove.controllo = valore != 0, trovato = true;
+  if (!trovato || !valida(nuove))
+    return false;
+  o = nuove;
+  return true;
 }
 
 bool registra(const Griglia &g, const Opzioni &o, const std::string &file) {
@@ -80,7 +87,6 @@ template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
     ++e.domande;
     ++(r == Risposta::si ? e.si : r == Risposta::no ? e.no : e.forse);
     e.unita += k.spesi;
-    e.unicita += k.conflittiunicita;
     e.testimoni += k.datestimone;
   }
   e.secondi = tempo / CLOCKS_PER_SEC;

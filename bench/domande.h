@@ -19,7 +19,8 @@
 namespace domande {
 
 // Sets the field of o called `nome` (as in solver/opzioni.h) from `valore`;
-// false when no field has that name.
+// false, leaving o as it was, when no field has that name or the value is
+// out of the field's range.
 bool imposta(Opzioni &o, const std::string &nome, long long valore);
 
 // Runs the search on g with settings o and writes its questions to `file`;
@@ -30,7 +31,6 @@ bool registra(const Griglia &g, const Opzioni &o, const std::string &file);
 struct Esito {
   long long domande = 0, si = 0, no = 0, forse = 0;
   long long unita = 0;     // branches and conflicts spent
-  long long unicita = 0;   // conflicts given to the uniqueness proof
   long long testimoni = 0; // questions the kept completion answered
   double secondi = 0;      // processor time of the questions alone
   bool letto = false;      // the file was read whole

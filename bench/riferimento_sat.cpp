@@ -41,7 +41,7 @@ struct Modello {
 
 } // namespace
 
-Esito risolvi(const Griglia &puzzle) {
+Esito risolvi(const Griglia &puzzle, bool seconda) {
   const std::clock_t inizio = std::clock();
   const int n = static_cast<int>(puzzle.size());
   const int q = static_cast<int>(std::sqrt(static_cast<double>(n)));
@@ -88,6 +88,10 @@ Esito risolvi(const Griglia &puzzle) {
   Esito e;
   if (m.s.solve() == 10) {
     e.soluzioni = 1;
+    if (!seconda) {
+      e.secondi = static_cast<double>(std::clock() - inizio) / CLOCKS_PER_SEC;
+      return e;
+    }
     // Block the solution found over the cells the puzzle leaves empty: any
     // other model differs from it in one of them.
     std::vector<int> blocco;

@@ -19,7 +19,8 @@ struct Esito {
 // at most once per row, column and box (pairwise) and at least once per row,
 // column and box when the box holds N cells; the givens as unit clauses.
 // Boxes have side floor(sqrt(N)) and are numbered as the program numbers
-// them. Values outside 1..N count as empty cells.
-Esito risolvi(const Griglia &puzzle);
+// them. Values outside 1..N count as empty cells.  With `seconda` false it
+// stops at the first solution (soluzioni 0 or 1): any completion at all.
+Esito risolvi(const Griglia &puzzle, bool seconda = true);
 
 } // namespace riferimentosat

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/stato.h"
+#include "modi.h"
 #include "oracolo_completamento.h"
 #include "oracolo_ricerca.h"
 #include "solver/completamento.h"
@@ -47,13 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
   const oracolo::Esito atteso = oracolo::risolvi(puzzle);
   VERIFICA(atteso.risolto == oracolo::completabile(puzzle));
   // Without the completion check the search is the oracle's, node for node;
-  // with it (and with it extended: see Opzioni::esteso), it skips subtrees
-  // but ends the same.
-  for (const int modo : {0, 1, 2}) {
-    const bool controllo = modo > 0;
-    Opzioni opzioni;
-    opzioni.controllo = controllo;
-    opzioni.esteso = modo == 2;
+  // with it (see modi.h), it skips subtrees but ends the same.
+  for (int m = 0; m < MODI; ++m) {
+    const Opzioni opzioni = modo(m);
     preparastato(n);
     tabella = tabellaold = puzzle;
     primozero = 1; // no console output
@@ -68,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
     // pages and may leave other codes behind).
     VERIFICA(!risolto || passi == atteso.passi);
     VERIFICA(classifica == atteso.classifica);
-    VERIFICA(controllo ? lavoro.nodi <= atteso.nodi : lavoro.nodi == atteso.nodi);
+    VERIFICA(opzioni.controllo ? lavoro.nodi <= atteso.nodi : lavoro.nodi == atteso.nodi);
   }
   return 0;
 }

@@ -105,7 +105,7 @@ template <int W> void fissa(Completamento<W> &k, int c, int v) {
 template <int W>
 [[gnu::noinline]] bool restringi(Completamento<W> &k, int c, const RigaDi<W> &via) {
   RigaDi<W> &p = k.possibili[c];
-  k.traccia.push_back({c, 0, p});
+  k.traccia.push_back({c, p});
   perdeposti(k, c, p & via);
   p = senza(p, via);
   tocca(k, c);
@@ -129,7 +129,7 @@ template <int W>
 // the cell's row, column and box; false when that leaves a cell without a
 // value.
 template <int W> bool assegna(Completamento<W> &k, int c, int v) {
-  k.traccia.push_back({c, 0, k.possibili[c]});
+  k.traccia.push_back({c, k.possibili[c]});
   tocca(k, c);
   fissa(k, c, v);
   k.valore[c] = v + 1;
@@ -417,7 +417,7 @@ template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
     const Traccia<W> &t = k.traccia.back();
     riprendeposti(k, t.cella, senza(t.possibili, k.possibili[t.cella]));
     k.possibili[t.cella] = t.possibili;
-    k.valore[t.cella] = t.valore;
+    k.valore[t.cella] = 0;
     rimisura(k, t.cella);
     k.traccia.pop_back();
   }
@@ -447,7 +447,7 @@ template <int W> int scegli(const Completamento<W> &k) {
 
 // Places value x (1..n) in cell c of the check's grid, if c is empty;
 // false when c holds another value or can no longer take x.
-template <int W> bool poni(Completamento<W> &k, int c, int x) {
+template <int W> bool piazza(Completamento<W> &k, int c, int x) {
   if (k.valore[c] != 0)
     return k.valore[c] == x;
   return ha(k.possibili[c], x - 1) && assegna(k, c, x - 1);
@@ -459,7 +459,7 @@ template <int W> int discorde(const Completamento<W> &k, int c) {
 }
 
 // Notes the cell's change since the last alignment (once).
-template <int W> void annota(Completamento<W> &k, int c) {
+template <int W> void segnacambio(Completamento<W> &k, int c) {
   if (c >= 0 && !k.annotata[c]) {
     k.annotata[c] = 1;
     k.cambiate.push_back(c);
@@ -483,7 +483,7 @@ template <int W> void osserva(Completamento<W> &k, const Griglia &g) {
         visti[s] = g[r][s];
         if (!k.testimone.empty())
           k.discordi += discorde(k, c);
-        annota(k, c);
+        segnacambio(k, c);
       }
   }
 }
@@ -572,8 +572,8 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
 // so only the cells noted as changed, and the cells skipped last and now,
 // can break a level.
 template <int W> void allinea(Completamento<W> &k, int salta) {
-  annota(k, k.saltata);
-  annota(k, salta);
+  segnacambio(k, k.saltata);
+  segnacambio(k, salta);
   k.saltata = salta;
   std::size_t tenuti = k.livelli.size();
   for (int c : k.cambiate)
@@ -586,7 +586,7 @@ template <int W> void allinea(Completamento<W> &k, int salta) {
       azzera(k);
     for (int c : k.livelli.back().celle) {
       k.base[c] = 0;
-      annota(k, c);
+      segnacambio(k, c);
     }
     k.livelli.pop_back();
   }
@@ -607,7 +607,7 @@ template <int W> void allinea(Completamento<W> &k, int salta) {
   for (int c : nuove) {
     k.base[c] = k.visto[c];
     k.livellodi[c] = livello;
-    ok = ok && (livello == 0 || poni(k, c, k.base[c]));
+    ok = ok && (livello == 0 || piazza(k, c, k.base[c]));
   }
   if (livello == 0)
     ok = impianta(k, nuove);
@@ -639,7 +639,7 @@ template <int W> bool ripara(Completamento<W> &k) {
 // first, then depth first, branching on scegli's cell, the value it last
 // had there first; a branch fails when propagation or the units' matching
 // does.  Leaves the grid changed: the caller undoes.
-template <int W> Risposta cerca(Completamento<W> &k) {
+template <int W> Risposta cercacompletamento(Completamento<W> &k) {
   if (!propaga(k) || !abbinabili(k))
     return Risposta::no;
   const std::size_t base = k.traccia.size();
@@ -672,7 +672,8 @@ template <int W> Risposta cerca(Completamento<W> &k) {
       scendi = false;
       continue;
     }
-    if (++k.spesi > k.limite)
+    k.spesi += k.pesoramo;
+    if (k.spesi > k.limite)
       return Risposta::forse;
     int v = primo(s.rimasti);
     if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
@@ -732,6 +733,77 @@ template <int W> void ricordaradice(Completamento<W> &k) {
       k.possibiliradice[static_cast<std::size_t>(c * n + v)] = ha(k.possibili[c], v);
 }
 
+// Brings the check's grid to the asked one with v at cell c and searches
+// it for a completion on `limite` units; a grid left open is kept as a
+// level, so that the next question, on the grid the search descends to,
+// pays only for what is new.
+template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long limite) {
+  k.limite = limite;
+  allinea(k, c);
+  if (k.possibiliradice.empty())
+    ricordaradice(k);
+  if (k.livelli.back().contraddizione)
+    return Risposta::no;
+  const std::size_t marca = k.traccia.size();
+  k.riposo = SIZE_MAX;
+  const Risposta r = piazza(k, c, v) ? cercacompletamento(k) : Risposta::no;
+  if (r == Risposta::no) {
+    annulla(k, marca);
+    return r;
+  }
+  annulla(k, k.riposo);
+  k.livelli.push_back({marca, {c}, false});
+  k.base[c] = v;
+  k.livellodi[c] = static_cast<int>(k.livelli.size()) - 1;
+  return r;
+}
+
+// The learning engine on the asked grid, which extends the first one, with
+// v at cell c, on `limite` units: a share of them goes first to whether
+// the first grid has one completion only.  Started at the first question
+// whose allowance covers its building; where its clauses would pass
+// opzioni.migliaiadiclausole, never: the answer stays open.
+template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long long limite) {
+  const Opzioni &o = k.opzioni;
+  if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
+    if (k.sat.variabile.empty())
+      contasat(k.sat, k.n, k.radice, k.possibiliradice);
+    if (k.sat.coppie > o.migliaiadiclausole * 1000) {
+      k.consat = false;
+      return Risposta::forse;
+    }
+    // Building it is work too, paid once, by the first question whose
+    // allowance covers it.
+    const long long costo = k.sat.coppie / o.clausoleperunitacostruzione;
+    if (costo > limite)
+      return Risposta::forse;
+    avviasat(k.sat);
+    k.spesi += costo;
+    limite -= costo;
+  }
+  // Conflicts, in units: the allowance is in units, so a conflict of a
+  // larger engine, which costs more, takes more of it.  The uniqueness
+  // proof may take several times the question's share: once it is known
+  // it answers every later question.  Its units come out of the same
+  // allowance, which may then stay spent until the search has entered
+  // more nodes.
+  const long long peso = std::max(1LL, k.sat.coppie / o.clausoleperunita);
+  for (long long resto = limite * o.pesounicita / peso;
+       resto > 0 &&
+       (k.sat.unicita == Sat::Unicita::ignota || k.sat.unicita == Sat::Unicita::verifica);
+       resto -= std::max(1LL, k.sat.spesi)) {
+    avanzaunicita(k.sat, resto);
+    k.spesi += k.sat.spesi * peso;
+  }
+  if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
+    return r;
+  const Risposta r = chiedisat(k.sat, k.visto, c, v, limite / peso, k.modello);
+  k.spesi += k.sat.spesi * peso;
+  if (r == Risposta::si)
+    tieni(k, k.modello);
+  return r;
+}
+
 } // namespace
 
 template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opzioni &o) {
@@ -752,7 +824,10 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.posti.resize(static_cast<std::size_t>(n * n));
   for (int c = 0; c < n * n; ++c)
     k.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
-  k.consat = k.quadrata && n <= o.latosat;
+  k.consat = true;
+  // A branch touches about n^3 / 25 candidates: as many units as that is
+  // times a branch at side 25, rounded up.
+  k.pesoramo = (static_cast<long long>(n) * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
   k.radice.clear();
   k.possibiliradice.clear();
   k.sat = Sat{};
@@ -793,71 +868,29 @@ template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito) {
   k.spesi = 0;
-  k.conflittiunicita = 0;
   osserva(k, g);
-  k.datestimone = confermata(k, i * k.n + j, v);
+  const int c = i * k.n + j;
+  k.datestimone = confermata(k, c, v);
   if (k.datestimone)
     return Risposta::si;
-  const int c = i * k.n + j;
-  const Opzioni &o = k.opzioni;
-  if (k.consat && k.radice.empty()) {
+  if (k.radice.empty()) {
     // The engine's ground: the first grid asked about, which every grid of
-    // the search extends.  On a first grid emptier than o.pienesat %,
-    // completions abound and the own search finds them faster, while the
-    // engine would need a variable for nearly every cell and value.
+    // the search extends.
     k.radice = k.visto;
     k.radice[c] = 0;
-    const long long vuote = std::count(k.radice.begin(), k.radice.end(), 0);
-    k.consat = o.esteso || vuote * 100 <= (100 - o.pienesat) * k.n * k.n;
   }
-  if (k.consat) {
-    const Risposta r = dallaradice(k, c, v);
-    if (r != Risposta::forse)
-      return r;
-  }
+  if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
+    return r;
   // The own search first, on a short allowance when the learning engine
   // stands behind it: it finds completions near the kept one, and
   // contradictions within reach, faster; the engine proves the hard "no"s,
   // and what it learns stays for the questions after.
-  if (!k.consat || !o.esteso) {
-    k.limite = k.consat ? std::min(credito, o.ramiprimadelsat) : credito;
-    allinea(k, c);
-    if (k.possibiliradice.empty() && k.consat)
-      ricordaradice(k);
-    if (k.livelli.back().contraddizione)
-      return Risposta::no;
-    const std::size_t marca = k.traccia.size();
-    k.riposo = SIZE_MAX;
-    const Risposta r = poni(k, c, v) ? cerca(k) : Risposta::no;
-    if (r != Risposta::no) {
-      annulla(k, k.riposo);
-      k.livelli.push_back({marca, {c}, false});
-      k.base[c] = v;
-      k.livellodi[c] = static_cast<int>(k.livelli.size()) - 1;
-    } else {
-      annulla(k, marca);
-    }
-    if (r != Risposta::forse || !k.consat || credito - k.spesi <= 0)
-      return r;
-  }
-  if (!estenderadice(k, c))
-    return Risposta::forse;
-  if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
-    if (k.possibiliradice.empty())
-      ricordaradice(k);
-    avviasat(k.sat, k.n, k.radice, k.possibiliradice);
-  }
-  // A hard question also gives some of its allowance to whether the first
-  // grid has one completion only.
-  avanzaunicita(k.sat, o.pesounicita * credito);
-  k.conflittiunicita = k.sat.spesi;
-  if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
+  const bool conmotore = k.consat && estenderadice(k, c);
+  const Risposta r = esplora(
+      k, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
+  if (r != Risposta::forse || !conmotore || credito - k.spesi <= 0)
     return r;
-  const Risposta r = chiedisat(k.sat, k.visto, c, v, credito - k.spesi, k.fase, k.modello);
-  k.spesi += k.sat.spesi;
-  if (r == Risposta::si)
-    tieni(k, k.modello);
-  return r;
+  return chiedimotore(k, c, v, credito - k.spesi);
 }
 
 template void preparacompletamento(Completamento<1> &, int, const Opzioni &);

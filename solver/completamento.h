@@ -14,10 +14,10 @@
 #include "solver/opzioni.h"
 #include "solver/sat.h"
 
-// A change to a cell of the check's grid, to undo on backtracking.
+// A change to a cell of the check's grid, to undo on backtracking: the
+// values it had, empty as it was (a cell is filled only while empty).
 template <int W> struct Traccia {
   int cella;
-  int valore;
   RigaDi<W> possibili;
 };
 
@@ -90,17 +90,18 @@ template <int W> struct Completamento {
   RigaDi<W> provati;                     // scratch: values an augmenting path has been through
   RigaDi<W> presi;                       // scratch: values matched in the unit
   std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
-  long long spesi = 0;                   // branches and conflicts spent by the current question
+  long long spesi = 0;                   // units spent by the current question
+  long long pesoramo = 1;                // units of a branch of the own search (1..)
   bool datestimone = false;              // it was answered by the kept completion
   long long limite = 0;                  // its allowance
   Opzioni opzioni;                       // the settings of this search
-  bool consat = false;                   // hard questions go on to the learning engine
+  bool consat = false;                   // hard questions may go on to the learning engine (off
+                                         // once its clauses proved too many)
   std::vector<int> radice;               // [cell]: the first grid asked about, but its asked cell
   std::vector<char> possibiliradice;     // [cell * n + v]: v + 1 possible there once radice
                                          // was propagated
   Sat sat;                               // the learning engine, started at its first question
   std::vector<int> modello;              // scratch: the completion it found
-  long long conflittiunicita = 0;        // conflicts the question gave to the uniqueness proof
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,
@@ -114,20 +115,18 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 // (i, j) holds is ignored).  Answers si or no exactly, and forse when it
 // would spend more than `credito` units of work: a branch of its own search
 // or a conflict of the learning engine (credito <= 0: propagation alone
-// answers, unless the completion kept from an earlier question fits).  On
-// return k.spesi holds the units spent, k.datestimone whether the kept
-// completion answered.  The route: the kept completion; propagation with
-// the units' matchings; the own search, which mends the kept completion
-// first; then, on square sides up to opzioni.latosat, the learning engine
-// (solver/sat.h).  Each question that gets there, on a grid that extends
-// the first one asked, also gives opzioni.pesounicita times its allowance
-// to whether that first grid has one completion only (k.conflittiunicita,
-// not in k.spesi); once that is known, every question on such a grid is
-// answered from it.  Questions are cheapest when each grid extends a recent
-// one, as along a search path; any grid is answered rightly.  A grid with v
-// at (i, j) that propagation leaves open is kept as a level (see allinea),
-// so that the next question, on the grid the search descends to, pays only
-// for what is new.
+// answers, unless what earlier questions left answers it).  On return
+// k.spesi holds the units spent, k.datestimone whether the kept completion
+// answered.  The route: what earlier questions left (the kept completion,
+// the first grid's completions once known);
+// propagation with the units' matchings; the own search, which mends the
+// kept completion first; then, on a grid that extends the first one asked,
+// the learning engine (solver/sat.h), which also works on whether that
+// first grid has one completion only.  Questions are cheapest when each
+// grid extends a recent one, as along a search path; any grid is answered
+// rightly.  A grid with v at (i, j) that propagation leaves open is kept as
+// a level (see allinea), so that the next question, on the grid the search
+// descends to, pays only for what is new.
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito);

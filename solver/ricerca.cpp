@@ -1,6 +1,7 @@
 #include "solver/ricerca.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "solver/completamento.h"
@@ -35,20 +36,12 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
 
 namespace {
 
-// The check's allowance, counted in the units of its questions over the
-// whole search (opzioni.h): a fixed part, and a part that grows with the
-// search's nodes, both smaller on sides above the reference one, where a
-// unit costs more.  Each question may spend a share of what is left: past
-// it, the check answers "maybe", after propagating alone, and the search
-// descends as it would without it.  Counting work instead of time keeps
-// runs repeatable.
-long long credito(const Opzioni &o, long long n, long long spesi) {
-  if (o.esteso)
-    return 1;
-  const long long r = LATO_RIFERIMENTO;
-  const long long fisso = std::min(o.creditofisso, o.creditofisso * r * r * r / (n * n * n));
-  const long long pernodi = lavoro.nodi * o.creditopernodo * r * r / std::max(r * r, n * n);
-  return (fisso + pernodi - spesi) / o.quota;
+// What is left of the check's allowance (opzioni.h): a fixed part and a
+// part that grows with the search's nodes, less every unit spent so far.
+// Counting work instead of time keeps runs repeatable.
+long long disponibile(const Opzioni &o, long long n) {
+  const long long pernodo = o.creditopernodo * std::max(1LL, n * n / (25 * 25));
+  return o.creditofisso + lavoro.nodi * pernodo - lavoro.unitacontrollo;
 }
 
 // Asks the check, preparing it at the first question: a search that asks
@@ -72,9 +65,8 @@ Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascol
     return Risposta::forse;
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
-  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito(o, n, lavoro.unitacontrollo));
+  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, disponibile(o, n) / o.quota);
   lavoro.unitacontrollo += k.spesi;
-  lavoro.conflittiunicita += k.conflittiunicita;
   lavoro.esclusi += r == Risposta::no;
   lavoro.incerti += r == Risposta::forse;
   lavoro.testimoni += k.datestimone;
@@ -91,7 +83,7 @@ struct Nodo {
   bool incerto;       // the check left the current value open
 };
 
-// The search with lines of W words.
+// The search with lines of W words, its state and its steps.
 //
 // The cube follows the path: on entering a node it is the cube built from
 // the node's grid.  Each pass ends with every plane giving nothing; giving
@@ -101,53 +93,58 @@ struct Nodo {
 // a dead end leaves its node at once, and the parent's next value rebuilds
 // the notes it left).  Trying the next value first takes the cube back to
 // the node's grid through its log, and rebuilds its notes (rifainote).
-template <int W, int L>
-bool cerca(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
+template <int W, int L> struct Ricerca {
+  Griglia &g;             // the grid searched, the process-wide tabella
+  const Opzioni &o;       // the settings
+  const Ascolto &ascolto; // sees the check's questions (may be empty)
   const int n = static_cast<int>(g.size());
-  CuboDi<W, L> cubo;
+  CuboDi<W, L> cubo;                    // candidates of the grid of the current node
   std::vector<Cella> piazzate;          // cells placed by deduction along the path, in order
   std::vector<Nodo> percorso;           // the nodes of the path, root first
   std::vector<Tolto> eliminati;         // what the current node's eliminations removed
   const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
-  Completamento<W> verifica;            // prepared at its first question
+  Completamento<W> esame;               // the completion check, prepared at its first question
+  long long prossimoriesame = o.riesameprimo; // nodes at which open values are next asked again
+
+  Ricerca(Griglia &griglia, const Opzioni &opzioni, const Ascolto &a)
+      : g(griglia), o(opzioni), ascolto(a) {}
+
   // Empties the cells placed by deduction from the k-th on.
-  const auto svuotadal = [&](std::size_t k) {
+  void svuotadal(std::size_t k) {
     for (std::size_t m = k; m < piazzate.size(); ++m) {
       svuotacella(g, cubo, piazzate[m].i, piazzate[m].j);
       --classifica;
     }
     piazzate.resize(k);
-  };
+  }
+
   // Back in the parent of a node that failed; false at the root.  The
   // parent's guess is undone by its next one or by its own undo.
-  bool entra = true;
-  const auto risali = [&] {
+  bool risali() {
     if (percorso.empty())
       return false;
     --classifica;
     --primozero;
-    entra = false;
     return true;
-  };
+  }
 
   // Leaves the last node of the path as failed: empties its guessed cell and
   // its deductions; false when it was the root.
-  const auto abbandona = [&] {
+  bool abbandona() {
     const Nodo &nodo = percorso.back();
     svuotacella(g, cubo, nodo.i, nodo.j);
     svuotadal(nodo.inizio);
     percorso.pop_back();
     return risali();
-  };
+  }
+
   // A subtree the check left open may be closed later: once the search has
   // entered twice as many nodes as at the last look, the shallowest open
-  // value is asked again, with as many units as the search has entered
-  // nodes (scaled as the allowance), so that the looks cost about as much
-  // as the search.  When its grid has no completion, the nodes below
+  // value is asked again, on what a question may spend, which has grown
+  // with the nodes since.  When its grid has no completion, the nodes below
   // it are left as failed: the subtree would fail, and a subtree that fails
-  // leaves no trace.
-  long long prossimoriesame = o.esteso ? 2 : o.riesameprimo;
-  const auto riesamina = [&] {
+  // leaves no trace.  True when it left some.
+  bool riesamina() {
     prossimoriesame = 2 * lavoro.nodi;
     std::size_t a = 0;
     while (a + 1 < percorso.size() && !percorso[a].incerto)
@@ -160,12 +157,11 @@ bool cerca(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
     for (std::size_t m = percorso[a + 1].inizio; m < piazzate.size(); ++m)
       sua[piazzate[m].i][piazzate[m].j] = 0;
     const Nodo &nodo = percorso[a];
-    const long long r2 = LATO_RIFERIMENTO * LATO_RIFERIMENTO;
-    const long long unita = std::max(1LL, lavoro.nodi * o.creditopernodo * r2 / (n * n));
-    const Risposta r = chiedi(verifica, o, ascolto, sua, nodo.i, nodo.j, g[nodo.i][nodo.j], unita);
+    const Risposta r = chiedi(esame, o, ascolto, sua, nodo.i, nodo.j, g[nodo.i][nodo.j],
+                              disponibile(o, n) / o.quota);
     ++lavoro.riesami;
-    lavoro.unitariesame += verifica.spesi;
-    lavoro.conflittiunicita += verifica.conflittiunicita;
+    lavoro.unitariesame += esame.spesi;
+    lavoro.unitacontrollo += esame.spesi;
     if (r == Risposta::forse)
       return false;
     percorso[a].incerto = false;
@@ -175,97 +171,123 @@ bool cerca(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
     while (percorso.size() > a + 1)
       abbandona();
     return true;
-  };
+  }
 
-  // Enter a node at (i, j); then, as long as the path is not empty, give its
-  // last node its next value (descending into a new node) or undo it.
-  while (true) {
-    if (entra) {
-      ++lavoro.nodi;
-      const std::size_t inizio = piazzate.size();
-      Riga sporchi = valori;
-      if (percorso.empty())
-        inizializza(n, g, cubo);
-      else
-        sporchi = percorso.back().sporchi;
-      eliminati.clear();
-      // Below the root (whose pass is reported whole) the pass stops at a
-      // dead end it can already see: no value to try either.
-      const bool fermo = univoci(n, cubo, g, piazzate, sporchi, eliminati, primozero != 0);
-      if (!fermo && !primavuotada(cubo, i, j))
-        return true;
-      Riga possibili;
-      if (!fermo) {
-        possibili = valori;
-        possibili = prendiriga(possibili, i, g);
-        possibili = prendicolonna(possibili, j, g);
-        possibili = prendiquadrato(possibili, i, j, g);
+  // Enters a node at (i, j): its deduction pass, then the values to guess
+  // there.  Returns 1 when the grid is complete, 0 when the node is on the
+  // path with values to try, -1 when it failed (its parent is then the
+  // current node, if any: see risali).
+  int entra(int i, int j) {
+    ++lavoro.nodi;
+    const std::size_t inizio = piazzate.size();
+    Riga sporchi = valori;
+    if (percorso.empty())
+      inizializza(n, g, cubo);
+    else
+      sporchi = percorso.back().sporchi;
+    eliminati.clear();
+    // Below the root (whose pass is reported whole) the pass stops at a
+    // dead end it can already see: no value to try either.
+    const bool fermo = univoci(n, cubo, g, piazzate, sporchi, eliminati, primozero != 0);
+    if (!fermo && !primavuotada(cubo, i, j))
+      return 1;
+    Riga possibili;
+    if (!fermo) {
+      possibili = valori;
+      possibili = prendiriga(possibili, i, g);
+      possibili = prendicolonna(possibili, j, g);
+      possibili = prendiquadrato(possibili, i, j, g);
+    }
+    if (vuota(possibili)) {
+      // A dead end: no value to try.  Its deductions are undone here; its
+      // cube goes back with the parent's next value (through the log, and
+      // rebuilding the notes), so it needs no give-back.
+      svuotadal(inizio);
+      return -1;
+    }
+    const Riga restituiti = restituisci(cubo, g, eliminati);
+    percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti, false});
+    return 0;
+  }
+
+  // Places value v+1 at the last node's cell, in place of its previous
+  // guess, and reports the step.
+  void ipotizza(Nodo &nodo, int v) {
+    int &cella = g[nodo.i][nodo.j];
+    if (cella != 0) {
+      libera(cubo, nodo.i, nodo.j, cella); // the previous guess
+      ripristina(cubo, nodo.marca);
+      rifainote(cubo);
+    }
+    cella = v + 1;
+    segna(cubo, nodo.i, nodo.j, cella);
+    occupa(cubo, v, nodo.i, nodo.j);
+    ++classifica;
+    passi[nodo.i][nodo.j] = codicepasso(classifica, PASSO_IPOTESI);
+    if (primozero == 0)
+      console("Sottoramo Principale " + std::to_string(v + 1) + "\n");
+    ++primozero;
+  }
+
+  // Enters the root at (i, j); then, as long as the path is not empty,
+  // gives its last node its next value (entering a new node) or undoes it.
+  bool esegui(int i, int j) {
+    bool entrare = true;
+    while (true) {
+      if (entrare) {
+        entrare = false;
+        const int esito = entra(i, j);
+        if (esito > 0)
+          return true;
+        if (esito < 0) {
+          if (!risali())
+            return false;
+          continue;
+        }
+        if (o.controllo && lavoro.nodi >= prossimoriesame && riesamina())
+          continue;
       }
-      if (vuota(possibili)) {
-        // A dead end: no value to try.  Its deductions are undone here; its
-        // cube goes back with the parent's next value (through the log, and
-        // rebuilding the notes), so it needs no give-back.
-        svuotadal(inizio);
-        if (!risali())
+      Nodo &nodo = percorso.back();
+      const int v = precedente(nodo.possibili, n - 1);
+      if (v < 0) {
+        if (!abbandona())
           return false;
         continue;
       }
-      const Riga restituiti = restituisci(cubo, g, eliminati);
-      percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti, false});
-      if (o.controllo && lavoro.nodi >= prossimoriesame && riesamina())
-        continue;
-    }
-    Nodo &nodo = percorso.back();
-    const int v = precedente(nodo.possibili, n - 1);
-    if (v >= 0) {
       togli(nodo.possibili, v);
       // A value whose grid has no completion fails as its subtree would;
       // the first guess still reports it.
-      const Risposta r = promettente(verifica, o, ascolto, g, nodo.i, nodo.j, v);
+      const Risposta r = promettente(esame, o, ascolto, g, nodo.i, nodo.j, v);
       nodo.incerto = r == Risposta::forse;
       if (r == Risposta::no) {
         if (primozero == 0)
           console("Sottoramo Principale " + std::to_string(v + 1) + "\n");
-        entra = false;
         continue;
       }
-      int &cella = g[nodo.i][nodo.j];
-      if (cella != 0) {
-        libera(cubo, nodo.i, nodo.j, cella); // the previous guess
-        ripristina(cubo, nodo.marca);
-        rifainote(cubo);
-      }
-      cella = v + 1;
-      segna(cubo, nodo.i, nodo.j, cella);
-      occupa(cubo, v, nodo.i, nodo.j);
-      ++classifica;
-      passi[nodo.i][nodo.j] = codicepasso(classifica, PASSO_IPOTESI);
-      if (primozero == 0)
-        console("Sottoramo Principale " + std::to_string(v + 1) + "\n");
-      ++primozero;
+      ipotizza(nodo, v);
       i = nodo.i;
       j = nodo.j;
-      entra = true;
-      continue;
+      entrare = true;
     }
-    if (!abbandona())
-      return false;
   }
-}
+};
 
 } // namespace
 
 bool inserisci(Griglia &g, int i, int j, const Opzioni &o, const Ascolto &ascolto) {
+  if (!valida(o))
+    throw std::invalid_argument("impostazioni del controllo fuori intervallo");
   lavoro = {};
   // The common sides run code of their own, their geometry fixed at compile time.
   switch (g.size()) {
   case 9:
-    return cerca<1, 9>(g, i, j, o, ascolto);
+    return Ricerca<1, 9>{g, o, ascolto}.esegui(i, j);
   case 16:
-    return cerca<1, 16>(g, i, j, o, ascolto);
+    return Ricerca<1, 16>{g, o, ascolto}.esegui(i, j);
   case 25:
-    return cerca<1, 25>(g, i, j, o, ascolto);
+    return Ricerca<1, 25>{g, o, ascolto}.esegui(i, j);
   default:
-    return g.size() <= 64 ? cerca<1, 0>(g, i, j, o, ascolto) : cerca<2, 0>(g, i, j, o, ascolto);
+    return g.size() <= 64 ? Ricerca<1, 0>{g, o, ascolto}.esegui(i, j)
+                          : Ricerca<2, 0>{g, o, ascolto}.esegui(i, j);
   }
 }

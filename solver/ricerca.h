@@ -16,17 +16,15 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g);
 
 // Work counters of the last search.
 struct Lavoro {
-  long long nodi = 0;             // search nodes entered
-  long long controlli = 0;        // values the completion check was asked about
-  long long esclusi = 0;          // ... answered no: their subtrees skipped
-  long long testimoni = 0;        // ... answered yes by the completion it kept
-  long long incerti = 0;          // ... left open, past its allowance
-  long long unitacontrollo = 0;   // questions and branches of the check's own search
-  long long riesami = 0;          // open values asked again
-  long long chiusi = 0;           // ... found without completion: their subtrees left
-  long long unitariesame = 0;     // units of work those questions spent
-  long long conflittiunicita = 0; // conflicts spent on whether the first grid has one
-                                  // completion only (beyond the allowance)
+  long long nodi = 0;           // search nodes entered
+  long long controlli = 0;      // values the completion check was asked about
+  long long esclusi = 0;        // ... answered no: their subtrees skipped
+  long long testimoni = 0;      // ... answered yes by the completion it kept
+  long long incerti = 0;        // ... left open, past its allowance
+  long long unitacontrollo = 0; // units of work the check spent in all (opzioni.h)
+  long long riesami = 0;        // open values asked again
+  long long chiusi = 0;         // ... found without completion: their subtrees left
+  long long unitariesame = 0;   // units of work those questions spent (in unitacontrollo)
 };
 extern Lavoro lavoro;
 
@@ -36,7 +34,8 @@ extern Lavoro lavoro;
 using Ascolto = std::function<void(const Griglia &g, int i, int j, int v, long long credito)>;
 
 // Searches from the root node at (i, j) over grid g (the process-wide
-// tabella in the program), asking the completion check as o says.
+// tabella in the program), asking the completion check as o says (o must
+// be valida: std::invalid_argument otherwise).
 // On entry: g holds the puzzle, classifica and primozero are 0.
 // On return: true with g complete, passi coding every step of the path and
 // classifica counting them; false when no completion exists, with g, and

@@ -70,40 +70,23 @@ void leggimodello(const Sat &s, std::vector<int> &modello) {
 
 } // namespace
 
-void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili) {
-  s.n = n;
-  s.radice = radice;
-  s.unicita = Sat::Unicita::ignota;
-  s.soluzione.clear();
-  s.motore.reset(new MotoreSat);
-  CaDiCaL::Solver &sat = s.motore->sat;
-  sat.set("quiet", 1); // it must print nothing: the program's output is its own
-  // Stabilising mode only (its "sat" configuration): long phases that keep
-  // to the saved values suit questions whose grids differ little; on the
-  // hard 25 x 25 collection's questions it took a quarter fewer conflicts.
-  sat.configure("sat");
-  const int q = latoquadrato(n);
-  s.variabile.assign(static_cast<std::size_t>(n * n * n), 0);
-  int variabili = 0;
-  for (int c = 0; c < n * n; ++c)
-    for (int v = 0; v < n; ++v) {
-      const int x = radice[static_cast<std::size_t>(c)];
-      if (x != 0 ? x == v + 1 : possibili[static_cast<std::size_t>(c * n + v)] != 0)
-        s.variabile[static_cast<std::size_t>(c * n + v)] = ++variabili;
-    }
-  sat.reserve(variabili);
+namespace {
+
+// Calls f(lits, almeno) for each group of variables of which at most one
+// holds (at least one too when almeno): each cell's values, and each
+// value's cells in a row (x = 0), column (1) and box (2): n rows and
+// columns of n cells, (n / q)^2 boxes of q * q cells, which hold every
+// value when that is n.
+template <class F> void pergruppo(const Sat &s, F f) {
+  const int n = s.n, q = latoquadrato(n), bande = n / q;
   std::vector<int> lits;
   for (int c = 0; c < n * n; ++c) {
     lits.clear();
     for (int v = 0; v < n; ++v)
       if (const int x = s.variabile[static_cast<std::size_t>(c * n + v)]; x != 0)
         lits.push_back(x);
-    unodi(sat, lits, true);
+    f(lits, true);
   }
-  // Each value once in each row (x = 0), column (1) and box (2): n rows and
-  // columns of n cells, (n / q)^2 boxes of q * q cells, which hold every
-  // value when that is n.
-  const int bande = n / q;
   for (int x = 0; x < 3; ++x)
     for (int unita = 0; unita < (x < 2 ? n : bande * bande); ++unita)
       for (int v = 0; v < n; ++v) {
@@ -114,13 +97,46 @@ void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<c
           if (const int y = s.variabile[static_cast<std::size_t>((i * n + j) * n + v)]; y != 0)
             lits.push_back(y);
         }
-        unodi(sat, lits, x < 2 || q * q == n);
+        f(lits, x < 2 || q * q == n);
       }
+}
+
+} // namespace
+
+void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili) {
+  s.n = n;
+  s.radice = radice;
+  s.unicita = Sat::Unicita::ignota;
+  s.soluzione.clear();
+  s.variabile.assign(static_cast<std::size_t>(n * n * n), 0);
+  s.variabili = 0;
+  for (int c = 0; c < n * n; ++c)
+    for (int v = 0; v < n; ++v) {
+      const int x = radice[static_cast<std::size_t>(c)];
+      if (x != 0 ? x == v + 1 : possibili[static_cast<std::size_t>(c * n + v)] != 0)
+        s.variabile[static_cast<std::size_t>(c * n + v)] = ++s.variabili;
+    }
+  s.coppie = 0;
+  pergruppo(s, [&](const std::vector<int> &lits, bool) {
+    s.coppie += static_cast<long long>(lits.size()) * (static_cast<long long>(lits.size()) - 1) / 2;
+  });
+}
+
+void avviasat(Sat &s) {
+  s.motore.reset(new MotoreSat);
+  CaDiCaL::Solver &sat = s.motore->sat;
+  sat.set("quiet", 1); // it must print nothing: the program's output is its own
+  // Stabilising mode only (its "sat" configuration): long phases that keep
+  // to the saved values suit questions whose grids differ little; on the
+  // hard 25 x 25 collection's questions it took a quarter fewer conflicts.
+  sat.configure("sat");
+  sat.reserve(s.variabili);
+  pergruppo(s, [&](const std::vector<int> &lits, bool almeno) { unodi(sat, lits, almeno); });
   sat.connect_learner(s.motore.get());
 }
 
 Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
-                   const std::vector<int> &fasi, std::vector<int> &modello) {
+                   std::vector<int> &modello) {
   s.spesi = 0;
   const int n = s.n;
   CaDiCaL::Solver &sat = s.motore->sat;
@@ -137,9 +153,6 @@ Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long l
       return Risposta::no;
     if (g != 0)
       sat.assume(var(x, g));
-    else if (!fasi.empty() && fasi[static_cast<std::size_t>(x)] != 0 &&
-             var(x, fasi[static_cast<std::size_t>(x)]) != 0)
-      sat.phase(var(x, fasi[static_cast<std::size_t>(x)]));
   }
   sat.assume(var(c, v));
   const int esito = risolvi(s, limite);

@@ -32,6 +32,8 @@ struct Sat {
   };
   int n = 0;
   std::vector<int> radice;    // [cell]: the first grid, 0 empty
+  int variabili = 0;          // variables of the engine
+  long long coppie = 0;       // its two-literal clauses, as first given
   std::vector<int> variabile; // [cell * n + v]: variable of "cell holds v + 1", 0 none
                               // (v impossible there in the first grid)
   Unicita unicita = Unicita::ignota;
@@ -41,16 +43,22 @@ struct Sat {
   std::unique_ptr<MotoreSat, ChiudiMotoreSat> motore;
 };
 
-// Starts s on the first grid `radice` of side n (a square), whose empty
-// cells may hold the values in possibili ([cell * n + v]: nonzero when v + 1
-// is still possible there; radice's filled cells are ignored).
-void avviasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili);
+// Readies s for the first grid `radice` of side n, whose empty cells may
+// hold the values in possibili ([cell * n + v]: nonzero when v + 1 is still
+// possible there; radice's filled cells are ignored): its variables, and
+// how many two-literal clauses the engine would take (s.coppie), without
+// starting it.
+void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili);
+
+// Starts the engine that contasat readied: s.coppie clauses, and a few
+// more for the cells that must hold a value.
+void avviasat(Sat &s);
 
 // Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
 // with v (1..n) at cell c has a completion: si (with it in `modello`), no,
 // or forse after about `limite` conflicts.  s.spesi: the conflicts spent.
 Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
-                   const std::vector<int> &fasi, std::vector<int> &modello);
+                   std::vector<int> &modello);
 
 // Works for about `limite` conflicts on whether radice has one completion
 // only: ignota to verifica or nessuna, verifica to unica or molte.  Once the

@@ -121,6 +121,17 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
       std::mt19937 casualita(static_cast<std::uint32_t>(100 * tutti + n));
       std::vector<int> modello;
       int quante[2][2] = {}, verdetti[3] = {};
+      // The engine's size, which bounds where it is started: the empty
+      // square grid has a pair per two values of a cell, and per two cells
+      // of a row, column or box for each value.
+      if (n != 6) {
+        const long long coppie = 2LL * n * n * n * (n - 1);
+        const std::vector<int> vuota(static_cast<std::size_t>(n * n));
+        const std::vector<char> ogni(static_cast<std::size_t>(n * n * n), 1);
+        Sat s;
+        contasat(s, n, vuota, ogni);
+        EXPECT_EQ(s.coppie, coppie);
+      }
       for (int radici = 0; radici < (n == 4 ? 200 : 60); ++radici) {
         // A random grid, or some of the cells of a whole one, which have
         // often that completion only.
@@ -144,7 +155,8 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
             possibili[static_cast<std::size_t>(c * n + v - 1)] = 1;
         }
         Sat s;
-        avviasat(s, n, base, possibili);
+        contasat(s, n, base, possibili);
+        avviasat(s);
         Griglia g = radice;
         for (int t = 0; t < 20; ++t) {
           g = casuale(g, 1, casualita);
@@ -159,7 +171,7 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
             h[i][j] = v;
             SCOPED_TRACE(generatore::testopuzzle(h));
             const bool atteso = oracolo::completabile(h);
-            const Risposta r = chiedisat(s, griglia, c, v, t % 2 == 0 ? 1 << 30 : 2, {}, modello);
+            const Risposta r = chiedisat(s, griglia, c, v, t % 2 == 0 ? 1 << 30 : 2, modello);
             if (r == Risposta::forse)
               continue;
             ASSERT_EQ(r, atteso ? Risposta::si : Risposta::no);

@@ -11,6 +11,7 @@
 #include "app/stato.h"
 #include "esecuzione.h"
 #include "generatore.h"
+#include "modi.h"
 #include "oracolo_ricerca.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
@@ -33,20 +34,16 @@ std::string raccolta(const std::string &nome) {
 }
 
 // The search in process, as the entry runs it, against the oracle, with the
-// completion check off (the same tree, node for node), on, and on with the
-// learning search taking every question and open values asked again at
-// once (the same outcome, to the byte); returns whether it solved the
-// puzzle.
+// completion check off (the same tree, node for node), on, and on starved
+// of allowance (the same outcome, to the byte); returns whether it solved
+// the puzzle.
 bool confronta(const Griglia &puzzle) {
   SCOPED_TRACE(testopuzzle(puzzle));
   const oracolo::Esito atteso = oracolo::risolvi(puzzle);
   bool risolto = false;
-  for (const int modo : {0, 1, 2}) {
-    const bool controllo = modo > 0;
-    SCOPED_TRACE(modo == 0 ? "senza il controllo" : modo == 1 ? "con il controllo" : "esteso");
-    Opzioni opzioni;
-    opzioni.controllo = controllo;
-    opzioni.esteso = modo == 2;
+  for (int m = 0; m < MODI; ++m) {
+    SCOPED_TRACE(nomemodo(m));
+    const Opzioni opzioni = modo(m);
     preparastato(static_cast<int>(puzzle.size()));
     tabella = tabellaold = puzzle;
     testing::internal::CaptureStderr();
@@ -55,7 +52,7 @@ bool confronta(const Griglia &puzzle) {
     EXPECT_EQ(risolto, atteso.risolto);
     EXPECT_EQ(tabella, atteso.griglia);
     EXPECT_EQ(classifica, atteso.classifica);
-    if (!controllo) {
+    if (!opzioni.controllo) {
       EXPECT_EQ(lavoro.nodi, atteso.nodi);
     }
     EXPECT_EQ("\nTabella iniziale:\n\n" + ecogriglia(puzzle) + console + (risolto ? FINE : ""),
