@@ -23,7 +23,7 @@ bool imposta(Opzioni &o, const std::string &nome, long long valore) {
       {"clausoleperunitacostruzione", &nuove.clausoleperunitacostruzione},
       {"pesounicita", &nuove.pesounicita}};
   const std::pair<const char *, int *> lati[] = {
-      {"latoincroci", &nuove.latoincroci}, {"latoscatoleabbinate", &nuove.latoscatoleabbinate}};
+      {"latoscatoleabbinate", &nuove.latoscatoleabbinate}};
   bool trovato = false;
   for (const auto &[n, campo] : numeri)
     if (nome == n)

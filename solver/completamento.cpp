@@ -12,25 +12,6 @@ template <int W> int colonna(const Completamento<W> &k, int c) {
   return c % k.n;
 }
 
-// Marks the row and column of cell c as changed: their pieces' values
-// are to be measured again (only when the line/box elimination runs).
-template <int W> void rimisura(Completamento<W> &k, int c) {
-  if (!k.conincroci)
-    return;
-  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  k.misurare[u[0]] = k.misurare[u[1]] = 1;
-}
-
-// Marks the row and column of cell c, and their bands, as changed since
-// their last line/box elimination.
-template <int W> void tocca(Completamento<W> &k, int c) {
-  if (!k.conincroci)
-    return;
-  rimisura(k, c);
-  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  k.fasce[u[0] / k.q] = k.fasce[k.bande + (u[1] - k.n) / k.q] = 1;
-}
-
 // The place of cell c in unit x: its column in a row, its row in a
 // column, its order in a box.
 template <int W> int posto(const Completamento<W> &k, int x, int c) {
@@ -108,7 +89,6 @@ template <int W>
   k.traccia.push_back({c, p});
   perdeposti(k, c, p & via);
   p = senza(p, via);
-  tocca(k, c);
   sfila(k, c, via);
   if (vuota(p)) {
     ++k.peso[c];
@@ -130,7 +110,6 @@ template <int W>
 // value.
 template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   k.traccia.push_back({c, k.possibili[c]});
-  tocca(k, c);
   fissa(k, c, v);
   k.valore[c] = v + 1;
   k.fase[c] = v + 1;
@@ -166,7 +145,7 @@ template <int W> bool svuotacoda(Completamento<W> &k) {
 // the unit must hold has no place left.  Rows and columns hold every value;
 // so do boxes when the side is a square (the units counted in quanti).
 // Looks only at the values queued by perdeposti since.
-template <int W> bool unicinelleunita(Completamento<W> &k, bool &cambiato) {
+template <int W> bool unicinelleunita(Completamento<W> &k) {
   while (!k.soli.empty()) {
     const int h = k.soli.back();
     k.soli.pop_back();
@@ -182,130 +161,7 @@ template <int W> bool unicinelleunita(Completamento<W> &k, bool &cambiato) {
       continue;
     if (!assegna(k, dove, v) || !svuotacoda(k))
       return false;
-    cambiato = true;
   }
-  return true;
-}
-
-// The values of each piece where a row (or, with PERCOLONNA, a column) crosses
-// a box, taken from the empty cells: segmenti[((PERCOLONNA ? n : 0) + linea) *
-// bande + pezzo].  Measures again only the lines changed since.
-template <bool PERCOLONNA, int W> void misurasegmenti(Completamento<W> &k) {
-  const int n = k.n;
-  for (int l = 0; l < n; ++l) {
-    const int linea = PERCOLONNA ? n + l : l;
-    if (!k.misurare[linea])
-      continue;
-    k.misurare[linea] = 0;
-    RigaDi<W> *pezzi = &k.segmenti[static_cast<std::size_t>(linea * k.bande)];
-    std::fill(pezzi, pezzi + k.bande, RigaDi<W>{});
-    for (int x = 0; x < n; ++x) {
-      const int c = PERCOLONNA ? x * n + l : l * n + x;
-      if (k.valore[c] == 0)
-        pezzi[x / k.q] = pezzi[x / k.q] | k.possibili[c];
-    }
-  }
-}
-
-// Takes the values in via from the empty cells of the box of band b, stack s,
-// but for those of line l (a row, or with PERCOLONNA a column).
-template <bool PERCOLONNA, int W>
-bool escludiinquadrato(Completamento<W> &k, int b, int s, int l, const RigaDi<W> &via,
-                       bool &cambiato) {
-  for (int r = b * k.q; r < (b + 1) * k.q; ++r)
-    for (int x = s * k.q; x < (s + 1) * k.q; ++x)
-      if ((PERCOLONNA ? x : r) != l) {
-        const std::size_t prima = k.traccia.size();
-        if (!escludi(k, r * k.n + x, via))
-          return false;
-        cambiato = cambiato || k.traccia.size() != prima;
-      }
-  return true;
-}
-
-// Takes the values in via from the empty cells of line l (a row, or with
-// PERCOLONNA a column) outside its piece p.
-template <bool PERCOLONNA, int W>
-bool escludiinlinea(Completamento<W> &k, int l, int p, const RigaDi<W> &via, bool &cambiato) {
-  for (int x = 0; x < k.n; ++x)
-    if (x / k.q != p) {
-      const std::size_t prima = k.traccia.size();
-      if (!escludi(k, PERCOLONNA ? x * k.n + l : l * k.n + x, via))
-        return false;
-      cambiato = cambiato || k.traccia.size() != prima;
-    }
-  return true;
-}
-
-// The line/box elimination along rows (or columns), from the pieces as they
-// stood when measured: the cells only lose values since, so what the pieces
-// rule out stays ruled out.
-// - A value whose places in a line all lie in one box is in that box within
-//   the line, so nowhere else in the box (any side: a box holds a value at
-//   most once).
-// - When every box holds every value (square sides), a value whose places in
-//   a box all lie in one line is there, so nowhere else in the line.
-//
-// A band (the lines of a row of boxes, or of a column) gives nothing new
-// unless one of its cells changed since its last look: it gave nothing at
-// rest, and what a look takes away marks it changed again.
-template <bool PERCOLONNA, int W> bool incroci(Completamento<W> &k, bool &cambiato) {
-  misurasegmenti<PERCOLONNA>(k);
-  const int n = k.n, q = k.q, bande = k.bande;
-  const auto pezzo = [&](int l, int p) {
-    return k.segmenti[static_cast<std::size_t>(((PERCOLONNA ? n : 0) + l) * bande + p)];
-  };
-  char *const sporca = &k.fasce[PERCOLONNA ? bande : 0];
-  // The bands to look at: those changed before this look.
-  k.dariguardare.assign(sporca, sporca + bande);
-  std::fill(sporca, sporca + bande, 0);
-  for (int l = 0; l < n; ++l) {
-    if (!k.dariguardare[l / q])
-      continue;
-    RigaDi<W> una, due;
-    for (int p = 0; p < bande; ++p) {
-      due = due | (una & pezzo(l, p));
-      una = una | pezzo(l, p);
-    }
-    const RigaDi<W> soli = senza(una, due);
-    if (vuota(soli))
-      continue;
-    for (int p = 0; p < bande; ++p) {
-      // Only values the box's other lines may still hold.
-      RigaDi<W> altrove;
-      for (int m = l / q * q; m < (l / q + 1) * q; ++m)
-        if (m != l)
-          altrove = altrove | pezzo(m, p);
-      const RigaDi<W> via = pezzo(l, p) & soli & altrove;
-      if (!vuota(via) && !escludiinquadrato<PERCOLONNA>(k, PERCOLONNA ? p : l / q,
-                                                        PERCOLONNA ? l / q : p, l, via, cambiato))
-        return false;
-    }
-  }
-  if (!k.quadrata)
-    return true;
-  for (int b = 0; b < bande; ++b)
-    for (int p = 0; p < bande && k.dariguardare[b]; ++p) {
-      // The lines b*q.. of the band (or stack) b, crossing box piece p.
-      RigaDi<W> una, due;
-      for (int l = b * q; l < (b + 1) * q; ++l) {
-        due = due | (una & pezzo(l, p));
-        una = una | pezzo(l, p);
-      }
-      const RigaDi<W> soli = senza(una, due);
-      if (vuota(soli))
-        continue;
-      for (int l = b * q; l < (b + 1) * q; ++l) {
-        // Only values the line may still hold outside the box.
-        RigaDi<W> altrove;
-        for (int m = 0; m < bande; ++m)
-          if (m != p)
-            altrove = altrove | pezzo(l, m);
-        const RigaDi<W> via = pezzo(l, p) & soli & altrove;
-        if (!vuota(via) && !escludiinlinea<PERCOLONNA>(k, l, p, via, cambiato))
-          return false;
-      }
-    }
   return true;
 }
 
@@ -341,7 +197,7 @@ template <int W> bool aumenta(Completamento<W> &k, int c) {
 // Whether the empty cells of every line can take distinct values each: a
 // completion gives them such values, so a unit whose cells cannot all be
 // matched to distinct values of theirs has none (for example three cells
-// sharing two values, which singles and the line/box elimination miss).
+// sharing two values, which singles miss).
 // Each unit keeps the matching it last found, and a filled cell the value
 // it was given (fissa).  Only a unit whose matching a change has broken
 // matches again (daabbinare: a cell lost its matched value, or took
@@ -393,21 +249,10 @@ template <int W> bool abbinabili(Completamento<W> &k) {
   return true;
 }
 
-// Deduces until nothing changes; false on a contradiction.
+// Deduces until nothing changes (the cells and units with one choice left);
+// false on a contradiction.
 template <int W> bool propaga(Completamento<W> &k) {
-  bool cambiato = true;
-  while (cambiato) {
-    cambiato = false;
-    if (!svuotacoda(k) || !unicinelleunita(k, cambiato))
-      return false;
-    if (cambiato)
-      continue;
-    if (!k.conincroci)
-      break;
-    if (!incroci<false>(k, cambiato) || !incroci<true>(k, cambiato))
-      return false;
-  }
-  return svuotacoda(k);
+  return svuotacoda(k) && unicinelleunita(k);
 }
 
 // Takes the grid back to the trail's first `marca` changes, a state where
@@ -418,14 +263,12 @@ template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
     riprendeposti(k, t.cella, senza(t.possibili, k.possibili[t.cella]));
     k.possibili[t.cella] = t.possibili;
     k.valore[t.cella] = 0;
-    rimisura(k, t.cella);
     k.traccia.pop_back();
   }
   k.coda.clear();
   // Every mark is one the search's propagation had come to rest at: no
-  // unit or band gives anything there.
+  // unit gives anything there.
   k.soli.clear();
-  std::fill(k.fasce.begin(), k.fasce.end(), 0);
 }
 
 // The empty cell to branch on: fewest values for its failures (the ratio
@@ -504,8 +347,6 @@ template <int W> void azzera(Completamento<W> &k) {
     p = k.tuttivalori;
   std::fill(k.valore.begin(), k.valore.end(), 0);
   std::fill(k.quanti.begin(), k.quanti.end(), n);
-  std::fill(k.misurare.begin(), k.misurare.end(), 1);
-  std::fill(k.fasce.begin(), k.fasce.end(), 1);
   std::fill(k.daabbinare.begin(), k.daabbinare.end(), 1);
   k.traccia.clear();
   k.coda.clear();
@@ -726,11 +567,19 @@ template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
 // propagated: the learning engine needs no variable for the others.  Read
 // when the check's grid is that first grid.
 template <int W> void ricordaradice(Completamento<W> &k) {
-  const int n = k.n;
-  k.possibiliradice.assign(static_cast<std::size_t>(n * n * n), 0);
-  for (int c = 0; c < n * n; ++c)
-    for (int v = 0; v < n; ++v)
-      k.possibiliradice[static_cast<std::size_t>(c * n + v)] = ha(k.possibili[c], v);
+  k.possibiliradice = k.possibili;
+}
+
+// Sizes the learning engine on the first grid's values (see contasat).
+template <int W> void misuramotore(Completamento<W> &k) {
+  std::vector<int> valori, inizio;
+  for (const RigaDi<W> &p : k.possibiliradice) {
+    inizio.push_back(static_cast<int>(valori.size()));
+    for (int v = primo(p); v >= 0; v = prossimo(p, v + 1))
+      valori.push_back(v + 1);
+  }
+  inizio.push_back(static_cast<int>(valori.size()));
+  contasat(k.sat, k.n, k.radice, valori, inizio);
 }
 
 // Brings the check's grid to the asked one with v at cell c and searches
@@ -758,6 +607,17 @@ template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long l
   return r;
 }
 
+// Whether the learning engine may take a question about cell c on
+// `credito` units: the asked grid extends the first one, and the engine is
+// started, or not yet sized (at the first question), or sized within its
+// bound and its building within the allowance.
+template <int W> bool motoreutile(const Completamento<W> &k, int c, long long credito) {
+  if (!k.consat || !estenderadice(k, c))
+    return false;
+  return k.sat.motore || k.sat.inizio.empty() ||
+         k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito;
+}
+
 // The learning engine on the asked grid, which extends the first one, with
 // v at cell c, on `limite` units: a share of them goes first to whether
 // the first grid has one completion only.  Started at the first question
@@ -766,8 +626,8 @@ template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long l
 template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long long limite) {
   const Opzioni &o = k.opzioni;
   if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
-    if (k.sat.variabile.empty())
-      contasat(k.sat, k.n, k.radice, k.possibiliradice);
+    if (k.sat.inizio.empty())
+      misuramotore(k);
     if (k.sat.coppie > o.migliaiadiclausole * 1000) {
       k.consat = false;
       return Risposta::forse;
@@ -833,10 +693,6 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.sat = Sat{};
   k.unitaabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
   k.abbinatepercella = k.unitaabbinate / n;
-  k.conincroci = n <= o.latoincroci;
-  k.segmenti.assign(static_cast<std::size_t>(2 * n * k.bande), RigaDi<W>{});
-  k.misurare.assign(static_cast<std::size_t>(2 * n), 1);
-  k.fasce.assign(static_cast<std::size_t>(2 * k.bande), 1);
   k.base.assign(static_cast<std::size_t>(n * n), 0);
   k.livellodi.assign(static_cast<std::size_t>(n * n), 0);
   k.visto.assign(static_cast<std::size_t>(n * n), 0);
@@ -885,7 +741,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
   // stands behind it: it finds completions near the kept one, and
   // contradictions within reach, faster; the engine proves the hard "no"s,
   // and what it learns stays for the questions after.
-  const bool conmotore = k.consat && estenderadice(k, c);
+  const bool conmotore = motoreutile(k, c, credito);
   const Risposta r = esplora(
       k, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
   if (r != Risposta::forse || !conmotore || credito - k.spesi <= 0)

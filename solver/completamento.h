@@ -48,7 +48,6 @@ template <int W> struct Completamento {
   int unitaabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
   int abbinatepercella = 0;         // ... per cell: 2 or 3
   bool quadrata = false;            // q * q == n: every box holds every value
-  bool conincroci = false;          // propagation looks for line/box eliminations
   RigaDi<W> tuttivalori;            // bits [0, n)
   std::vector<RigaDi<W>> possibili; // [i*n + j]: values still possible (bit v-1: v);
                                     // a filled cell holds its own value only
@@ -69,13 +68,6 @@ template <int W> struct Completamento {
                                          // or hold it
   std::vector<int> soli;                 // unit * n + v left with one such cell or none, to look at
   std::vector<char> daabbinare;          // [unit]: its kept matching broken, to match again
-  std::vector<RigaDi<W>> segmenti;       // [(line) * bande + piece]: values of the empty cells
-                                         // where a row (lines 0..n-1) or a column (n..2n-1)
-                                         // crosses a box, as last measured
-  std::vector<char> misurare;            // [line]: changed since its pieces were measured
-  std::vector<char> fasce;               // [band]: bands of rows (0..bande-1) and of columns
-                                         // (bande..): changed since their last line/box look
-  std::vector<char> dariguardare;        // scratch: the bands a look takes
   std::vector<Scelta<W>> pila;           // the check's search path
   std::vector<int> testimone;            // the last completion found (empty: none yet)
   int discordi = 0;                      // cells of visto filled otherwise than in testimone
@@ -98,10 +90,10 @@ template <int W> struct Completamento {
   bool consat = false;                   // hard questions may go on to the learning engine (off
                                          // once its clauses proved too many)
   std::vector<int> radice;               // [cell]: the first grid asked about, but its asked cell
-  std::vector<char> possibiliradice;     // [cell * n + v]: v + 1 possible there once radice
-                                         // was propagated
-  Sat sat;                               // the learning engine, started at its first question
-  std::vector<int> modello;              // scratch: the completion it found
+  std::vector<RigaDi<W>> possibiliradice; // [cell]: values possible in the first grid asked about,
+                                          // once propagated
+  Sat sat;                                // the learning engine, started at its first question
+  std::vector<int> modello;               // scratch: the completion it found
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,

@@ -16,8 +16,10 @@ struct Opzioni {
   // comes out of it: the questions, the uniqueness proof and the questions
   // asked again.  A fixed part (0..) ...
   long long creditofisso = 100000;
-  // ... plus this much per search node entered (0..): the allowance grows
-  // with the search's own work, so that a long search keeps getting answers.
+  // ... plus this much per search node entered (0..), times n / 25 above
+  // side 25 (a node's pass costs more there, a unit too, and this is what
+  // the empty 100 x 100 grid needed): the allowance grows with the
+  // search's own work, so that a long search keeps getting answers.
   long long creditopernodo = 1;
   // A question may spend 1 / quota of what is left (1..): one that wanders
   // leaves some to the next.
@@ -28,11 +30,6 @@ struct Opzioni {
   // what a question may spend.
   long long riesameprimo = 64;
 
-  // The largest side whose propagation includes the line/box elimination
-  // (0..100): at side 25 it spares a quarter to a third of the branches on
-  // random puzzles; above it, it spared none on the grids measured and cost
-  // a third of the time of the empty ones.
-  int latoincroci = 25;
   // The smallest side whose boxes are matched to values as rows and columns
   // are (1..101; only square sides match units at all): the empty 49 x 49
   // grid needs them; at side 25 they sped some random puzzles up and slowed
@@ -41,8 +38,9 @@ struct Opzioni {
 
   // Branches the check's own search may spend on a question before the
   // learning engine takes it up (0..): the own search finds completions
-  // near the kept one and the near contradictions fast; the hard "no"s are
-  // the engine's.
+  // near the kept one and the near contradictions fast (on the large
+  // random grids' questions, without it the check took ten times as
+  // long); the hard "no"s are the engine's.
   long long ramiprimadelsat = 64;
   // The most clauses the learning engine may be given, in thousands of
   // two-literal clauses (0..1000000): it holds a variable per empty cell
@@ -74,8 +72,7 @@ struct Opzioni {
 // Whether every field lies within its range.
 inline bool valida(const Opzioni &o) {
   return o.creditofisso >= 0 && o.creditopernodo >= 0 && o.quota >= 1 && o.riesameprimo >= 1 &&
-         o.latoincroci >= 0 && o.latoincroci <= 100 && o.latoscatoleabbinate >= 1 &&
-         o.latoscatoleabbinate <= 101 && o.ramiprimadelsat >= 0 && o.migliaiadiclausole >= 0 &&
-         o.migliaiadiclausole <= 1000000 && o.clausoleperunita >= 1 &&
+         o.latoscatoleabbinate >= 1 && o.latoscatoleabbinate <= 101 && o.ramiprimadelsat >= 0 &&
+         o.migliaiadiclausole >= 0 && o.migliaiadiclausole <= 1000000 && o.clausoleperunita >= 1 &&
          o.clausoleperunitacostruzione >= 1 && o.pesounicita >= 0;
 }

@@ -40,8 +40,8 @@ namespace {
 // part that grows with the search's nodes, less every unit spent so far.
 // Counting work instead of time keeps runs repeatable.
 long long disponibile(const Opzioni &o, long long n) {
-  const long long pernodo = o.creditopernodo * std::max(1LL, n * n / (25 * 25));
-  return o.creditofisso + lavoro.nodi * pernodo - lavoro.unitacontrollo;
+  const long long pernodi = lavoro.nodi * o.creditopernodo * std::max(25LL, n) / 25;
+  return o.creditofisso + pernodi - lavoro.unitacontrollo;
 }
 
 // Asks the check, preparing it at the first question: a search that asks

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <span>
 
 #include <cadical.hpp>
 
@@ -35,7 +36,7 @@ void clausola(CaDiCaL::Solver &s, std::initializer_list<int> lits) {
 // Exactly one of the literals, or at most one when `almeno` is false; "at
 // most one" between any two (a sequential counter took more conflicts and
 // time on every set replayed).
-void unodi(CaDiCaL::Solver &s, const std::vector<int> &lits, bool almeno) {
+void unodi(CaDiCaL::Solver &s, std::span<const int> lits, bool almeno) {
   if (almeno) {
     for (int l : lits)
       s.add(l);
@@ -60,11 +61,10 @@ int risolvi(Sat &s, long long limite) {
 void leggimodello(const Sat &s, std::vector<int> &modello) {
   const int n = s.n;
   modello.assign(static_cast<std::size_t>(n * n), 0);
-  for (int c = 0; c < n * n; ++c)
-    for (int v = 0; v < n; ++v) {
-      const int x = s.variabile[static_cast<std::size_t>(c * n + v)];
-      if (x != 0 && s.motore->sat.val(x) > 0)
-        modello[static_cast<std::size_t>(c)] = v + 1;
+  for (int x = 1; x <= s.variabili; ++x)
+    if (s.motore->sat.val(x) > 0) {
+      const int h = s.cellavalore[static_cast<std::size_t>(x)];
+      modello[static_cast<std::size_t>(h / n)] = h % n + 1;
     }
 }
 
@@ -76,48 +76,74 @@ namespace {
 // holds (at least one too when almeno): each cell's values, and each
 // value's cells in a row (x = 0), column (1) and box (2): n rows and
 // columns of n cells, (n / q)^2 boxes of q * q cells, which hold every
-// value when that is n.
+// value when that is n.  A group may be empty: then no completion exists.
 template <class F> void pergruppo(const Sat &s, F f) {
-  const int n = s.n, q = latoquadrato(n), bande = n / q;
-  std::vector<int> lits;
+  const int n = s.n, q = latoquadrato(n), bande = n / q, gruppi = (2 * n + bande * bande) * n;
+  std::vector<int> lits(static_cast<std::size_t>(s.variabili));
+  for (int x = 0; x < s.variabili; ++x)
+    lits[static_cast<std::size_t>(x)] = x + 1;
   for (int c = 0; c < n * n; ++c) {
-    lits.clear();
-    for (int v = 0; v < n; ++v)
-      if (const int x = s.variabile[static_cast<std::size_t>(c * n + v)]; x != 0)
-        lits.push_back(x);
-    f(lits, true);
+    const int da = s.inizio[static_cast<std::size_t>(c)],
+              a = s.inizio[static_cast<std::size_t>(c + 1)];
+    f(std::span<const int>(lits).subspan(static_cast<std::size_t>(da),
+                                         static_cast<std::size_t>(a - da)),
+      true);
   }
-  for (int x = 0; x < 3; ++x)
-    for (int unita = 0; unita < (x < 2 ? n : bande * bande); ++unita)
-      for (int v = 0; v < n; ++v) {
-        lits.clear();
-        for (int k = 0; k < (x < 2 ? n : q * q); ++k) {
-          const int i = x == 0 ? unita : x == 1 ? k : unita / bande * q + k / q;
-          const int j = x == 0 ? k : x == 1 ? unita : unita % bande * q + k % q;
-          if (const int y = s.variabile[static_cast<std::size_t>((i * n + j) * n + v)]; y != 0)
-            lits.push_back(y);
-        }
-        f(lits, x < 2 || q * q == n);
-      }
+  // The groups of the units, [(x * n + unit) * n + v] in order, each the
+  // variables of v in that unit, laid end to end: inizi[g] is group g's
+  // first in membri.
+  const auto gruppidi = [&](int x, auto &&fa) {
+    const int h = s.cellavalore[static_cast<std::size_t>(x)], i = h / n / n, j = h / n % n;
+    const int v = h % n;
+    fa(i * n + v);
+    fa((n + j) * n + v);
+    fa((2 * n + i / q * bande + j / q) * n + v);
+  };
+  std::vector<int> inizi(static_cast<std::size_t>(gruppi + 1), 0);
+  for (int x = 1; x <= s.variabili; ++x)
+    gruppidi(x, [&](int g) { ++inizi[static_cast<std::size_t>(g + 1)]; });
+  for (int g = 0; g < gruppi; ++g)
+    inizi[static_cast<std::size_t>(g + 1)] += inizi[static_cast<std::size_t>(g)];
+  std::vector<int> membri(static_cast<std::size_t>(inizi.back())),
+      posto(inizi.begin(), inizi.end() - 1);
+  for (int x = 1; x <= s.variabili; ++x)
+    gruppidi(x, [&](int g) {
+      membri[static_cast<std::size_t>(posto[static_cast<std::size_t>(g)]++)] = x;
+    });
+  for (int g = 0; g < gruppi; ++g) {
+    const int da = inizi[static_cast<std::size_t>(g)], a = inizi[static_cast<std::size_t>(g + 1)];
+    f(std::span<const int>(membri).subspan(static_cast<std::size_t>(da),
+                                           static_cast<std::size_t>(a - da)),
+      g < 2 * n * n || q * q == n);
+  }
+}
+
+// The variable of "cell c holds v" (1..n), 0 when v was impossible there.
+int variabile(const Sat &s, int c, int v) {
+  const auto da = s.valori.begin() + s.inizio[static_cast<std::size_t>(c)];
+  const auto a = s.valori.begin() + s.inizio[static_cast<std::size_t>(c + 1)];
+  const auto x = std::lower_bound(da, a, v);
+  return x != a && *x == v ? static_cast<int>(x - s.valori.begin()) + 1 : 0;
 }
 
 } // namespace
 
-void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili) {
+void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<int> &valori,
+              const std::vector<int> &inizio) {
   s.n = n;
   s.radice = radice;
   s.unicita = Sat::Unicita::ignota;
   s.soluzione.clear();
-  s.variabile.assign(static_cast<std::size_t>(n * n * n), 0);
-  s.variabili = 0;
+  s.valori = valori;
+  s.inizio = inizio;
+  s.variabili = static_cast<int>(valori.size());
+  s.cellavalore.assign(1, 0);
   for (int c = 0; c < n * n; ++c)
-    for (int v = 0; v < n; ++v) {
-      const int x = radice[static_cast<std::size_t>(c)];
-      if (x != 0 ? x == v + 1 : possibili[static_cast<std::size_t>(c * n + v)] != 0)
-        s.variabile[static_cast<std::size_t>(c * n + v)] = ++s.variabili;
-    }
+    for (int x = inizio[static_cast<std::size_t>(c)]; x < inizio[static_cast<std::size_t>(c + 1)];
+         ++x)
+      s.cellavalore.push_back(c * n + valori[static_cast<std::size_t>(x)] - 1);
   s.coppie = 0;
-  pergruppo(s, [&](const std::vector<int> &lits, bool) {
+  pergruppo(s, [&](std::span<const int> lits, bool) {
     s.coppie += static_cast<long long>(lits.size()) * (static_cast<long long>(lits.size()) - 1) / 2;
   });
 }
@@ -131,7 +157,7 @@ void avviasat(Sat &s) {
   // hard 25 x 25 collection's questions it took a quarter fewer conflicts.
   sat.configure("sat");
   sat.reserve(s.variabili);
-  pergruppo(s, [&](const std::vector<int> &lits, bool almeno) { unodi(sat, lits, almeno); });
+  pergruppo(s, [&](std::span<const int> lits, bool almeno) { unodi(sat, lits, almeno); });
   sat.connect_learner(s.motore.get());
 }
 
@@ -140,9 +166,7 @@ Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long l
   s.spesi = 0;
   const int n = s.n;
   CaDiCaL::Solver &sat = s.motore->sat;
-  const auto var = [&](int cella, int valore) {
-    return s.variabile[static_cast<std::size_t>(cella * n + valore - 1)];
-  };
+  const auto var = [&](int cella, int valore) { return variabile(s, cella, valore); };
   if (var(c, v) == 0)
     return Risposta::no;
   for (int x = 0; x < n * n; ++x) {
@@ -179,8 +203,7 @@ void avanzaunicita(Sat &s, long long limite) {
     s.motore->sat.add(-s.attiva);
     for (int c = 0; c < n * n; ++c)
       if (s.radice[static_cast<std::size_t>(c)] == 0)
-        s.motore->sat.add(-s.variabile[static_cast<std::size_t>(
-            c * n + s.soluzione[static_cast<std::size_t>(c)] - 1)]);
+        s.motore->sat.add(-variabile(s, c, s.soluzione[static_cast<std::size_t>(c)]));
     s.motore->sat.add(0);
     s.unicita = Sat::Unicita::verifica;
   } else if (esito == 20) {

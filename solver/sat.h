@@ -31,11 +31,13 @@ struct Sat {
     molte,    // it has more than one: nothing more to learn here
   };
   int n = 0;
-  std::vector<int> radice;    // [cell]: the first grid, 0 empty
-  int variabili = 0;          // variables of the engine
-  long long coppie = 0;       // its two-literal clauses, as first given
-  std::vector<int> variabile; // [cell * n + v]: variable of "cell holds v + 1", 0 none
-                              // (v impossible there in the first grid)
+  std::vector<int> radice;      // [cell]: the first grid, 0 empty
+  int variabili = 0;            // variables of the engine
+  long long coppie = 0;         // its two-literal clauses, as first given
+  std::vector<int> valori;      // [variable - 1]: its value (1..n); a cell's variables are
+                                // consecutive, in cell order, values rising
+  std::vector<int> inizio;      // [cell]: index in valori of the cell's first (n * n + 1)
+  std::vector<int> cellavalore; // [variable]: its cell * n + value - 1
   Unicita unicita = Unicita::ignota;
   std::vector<int> soluzione; // [cell]: a completion of radice, from verifica on
   int attiva = 0;             // variable that switches on "differs from soluzione"
@@ -43,12 +45,13 @@ struct Sat {
   std::unique_ptr<MotoreSat, ChiudiMotoreSat> motore;
 };
 
-// Readies s for the first grid `radice` of side n, whose empty cells may
-// hold the values in possibili ([cell * n + v]: nonzero when v + 1 is still
-// possible there; radice's filled cells are ignored): its variables, and
-// how many two-literal clauses the engine would take (s.coppie), without
-// starting it.
-void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<char> &possibili);
+// Readies s for the first grid `radice` of side n: a variable for each
+// value each cell may hold, valori[inizio[c]] .. valori[inizio[c + 1] - 1]
+// for cell c, rising (a filled cell: its value only); and counts the
+// two-literal clauses the engine would take (s.coppie), without starting
+// it.  Memory: as the variables and the cells, not n^3.
+void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<int> &valori,
+              const std::vector<int> &inizio);
 
 // Starts the engine that contasat readied: s.coppie clauses, and a few
 // more for the cells that must hold a value.

@@ -3,6 +3,7 @@
 // silently change what the search prints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -68,15 +69,13 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
   const struct {
     int n, minimo, massimo, griglie;
   } casi[] = {{4, 1, 10, 1500}, {6, 4, 24, 1000}, {8, 12, 40, 400}, {9, 20, 50, 400}};
-  // Boxes matched or not, and the line/box elimination on or off, whatever
-  // the side.
+  // Boxes matched or not, whatever the side.
   for (const auto &caso : casi)
     for (const int scatole : {4, 100}) {
       SCOPED_TRACE(std::to_string(caso.n) +
-                   (scatole == 4 ? ", scatole e incroci" : ", righe e colonne"));
+                   (scatole == 4 ? ", scatole abbinate" : ", righe e colonne"));
       Opzioni o;
       o.latoscatoleabbinate = scatole;
-      o.latoincroci = 104 - scatole;
       std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
       Completamento<1> stretto;
       Completamento<2> largo;
@@ -125,12 +124,16 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
       // square grid has a pair per two values of a cell, and per two cells
       // of a row, column or box for each value.
       if (n != 6) {
-        const long long coppie = 2LL * n * n * n * (n - 1);
-        const std::vector<int> vuota(static_cast<std::size_t>(n * n));
-        const std::vector<char> ogni(static_cast<std::size_t>(n * n * n), 1);
+        std::vector<int> valori, inizio;
+        for (int c = 0; c < n * n; ++c) {
+          inizio.push_back(static_cast<int>(valori.size()));
+          for (int v = 1; v <= n; ++v)
+            valori.push_back(v);
+        }
+        inizio.push_back(n * n * n);
         Sat s;
-        contasat(s, n, vuota, ogni);
-        EXPECT_EQ(s.coppie, coppie);
+        contasat(s, n, std::vector<int>(static_cast<std::size_t>(n * n)), valori, inizio);
+        EXPECT_EQ(s.coppie, 2LL * n * n * n * (n - 1));
       }
       for (int radici = 0; radici < (n == 4 ? 200 : 60); ++radici) {
         // A random grid, or some of the cells of a whole one, which have
@@ -145,17 +148,19 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
               if (static_cast<int>(casualita() % 100) >= tenute)
                 x = 0;
         }
-        std::vector<int> base;
-        std::vector<char> possibili(static_cast<std::size_t>(n * n * n), 0);
+        std::vector<int> base, valori, inizio;
         for (int c = 0; c < n * n; ++c) {
-          base.push_back(radice[c / n][c % n]);
+          const int x = radice[c / n][c % n];
+          base.push_back(x);
+          inizio.push_back(static_cast<int>(valori.size()));
+          const std::vector<int> ammessi = verifica::ammessi(radice, c / n, c % n);
           for (int v = 1; v <= n; ++v)
-            possibili[static_cast<std::size_t>(c * n + v - 1)] = tutti;
-          for (const int v : verifica::ammessi(radice, c / n, c % n))
-            possibili[static_cast<std::size_t>(c * n + v - 1)] = 1;
+            if (x != 0 ? v == x : tutti || std::count(ammessi.begin(), ammessi.end(), v) > 0)
+              valori.push_back(v);
         }
+        inizio.push_back(static_cast<int>(valori.size()));
         Sat s;
-        contasat(s, n, base, possibili);
+        contasat(s, n, base, valori, inizio);
         avviasat(s);
         Griglia g = radice;
         for (int t = 0; t < 20; ++t) {
