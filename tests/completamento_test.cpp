@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "generatore.h"
 #include "oracolo_completamento.h"
 #include "solver/completamento.h"
+#include "solver/ricerca.h"
 #include "solver/sat.h"
 #include "verifica.h"
 
@@ -220,3 +222,27 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
 }
 
 } // namespace
+
+// Settings out of their ranges are refused where the search reads them,
+// before any work: a quota of 0 would divide by zero, a negative allowance
+// or bound would turn the check's arithmetic around.
+TEST(Completabile, ImpostazioniFuoriIntervallo) {
+  EXPECT_TRUE(valida(Opzioni{}));
+  const Opzioni fuori[] = {Opzioni{.creditofisso = -1},
+                           Opzioni{.creditopernodo = -1},
+                           Opzioni{.quota = 0},
+                           Opzioni{.riesameprimo = 0},
+                           Opzioni{.latoscatoleabbinate = 0},
+                           Opzioni{.latoscatoleabbinate = 102},
+                           Opzioni{.ramiprimadelsat = -1},
+                           Opzioni{.migliaiadiclausole = -1},
+                           Opzioni{.clausoleperunita = 0},
+                           Opzioni{.clausoleperunitacostruzione = 0},
+                           Opzioni{.pesounicita = -1}};
+  for (const Opzioni &o : fuori) {
+    EXPECT_FALSE(valida(o));
+    Griglia g(4, std::vector<int>(4, 0));
+    preparastato(4);
+    EXPECT_THROW(inserisci(g, 0, 0, o), std::invalid_argument);
+  }
+}
