@@ -9,7 +9,7 @@
 // go with it: the folder shows the earlier pages or the new ones, whole,
 // never a part nor a mix, and a symbolic link standing at a page's name is
 // replaced, not written through. A partial file goes with its Pagina, or
-// with the process when a signal ends it.
+// with the process when a signal or a lack of memory ends it.
 #pragma once
 
 #include <cstddef>
