@@ -6,12 +6,14 @@
 // out; 3 when the puzzle has no solution (no page is written, none is
 // removed).
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "app/comando.h"
 #include "app/lettore.h"
 #include "app/stato.h"
 #include "report/pagine.h"
+#include "report/scrittore.h"
 #include "solver/ricerca.h"
 
 #if !defined(_WIN32)
@@ -22,6 +24,19 @@ namespace {
 
 // What the run was doing, for the message when memory runs out.
 const char *fase = "leggere il puzzle";
+
+// Memory ran out: the run ends here, with status 2, instead of throwing,
+// which needs memory the runtime may not have (its reserve for exceptions
+// is itself taken at start-up). The message is built in place, the partial
+// pages go, the earlier pages stay. Requests that could do without (the
+// library's temporary buffers) end the run too.
+[[noreturn]] void esaurita() {
+  std::fputs("Memoria insufficiente: impossibile ", stderr);
+  std::fputs(fase, stderr);
+  std::fputs(".\n", stderr);
+  scartaparziali();
+  std::_Exit(2);
+}
 
 int corsa(int argc, char *argv[]) {
   const Comando comando = leggicomando(argc, argv);
@@ -75,14 +90,11 @@ int main(int argc, char *argv[]) {
   // A console nobody reads any more loses its messages, not the run.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
+  std::set_new_handler(esaurita);
   try {
     return corsa(argc, argv);
   } catch (const std::bad_alloc &) {
-    // The partial pages went as the stack unwound; the earlier pages stand.
-    // The message is built in place: there may be no memory for a string.
-    std::fputs("Memoria insufficiente: impossibile ", stderr);
-    std::fputs(fase, stderr);
-    std::fputs(".\n", stderr);
-    return 2;
+    // A size no allocation could have (no handler is asked).
+    esaurita();
   }
 }

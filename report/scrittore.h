@@ -9,7 +9,7 @@
 // go with it: the folder shows the earlier pages or the new ones, whole,
 // never a part nor a mix, and a symbolic link standing at a page's name is
 // replaced, not written through. A partial file goes with its Pagina, or
-// with the process when a signal ends it.
+// with the process when a signal or a lack of memory ends it.
 #pragma once
 
 #include <cstddef>
@@ -46,6 +46,11 @@ struct Pagina {
   std::vector<std::unique_ptr<std::string>> custoditi; // texts kept alive until then
   std::size_t inattesa = 0;                            // bytes in pezzi
   bool guasta = false;                                 // a write failed
+  // While the pages go in place: where the earlier page went, and the name
+  // it is kept under when it cannot be exchanged with the new one.
+  enum class Posa : unsigned char { nessuna, scambiata, accantonata, spostata, nuova };
+  Posa posa = Posa::nessuna;
+  std::string conservata;
 };
 
 // Creates the partial file of the page for writing in text mode; on failure
@@ -65,14 +70,21 @@ void custodisci(Pagina &p, std::unique_ptr<std::string> testo);
 bool chiudipagina(Pagina &p);
 
 // Renames the closed pages into place in the order given, the last one
-// last, holding the signals back and, on POSIX, an exclusive lock on the
-// folder, so that runs at once in one folder leave one run's pages. When a
-// page cannot be put in place, before any is, prints "Errore nella
-// scrittura del file NAME\n", removes every partial file and returns false.
+// last, holding the signals back and an exclusive lock on the folder, so
+// that runs at once in one folder leave one run's pages. Each earlier page
+// is kept until the last page is in place. When a page cannot be put in
+// place, prints "Errore nella scrittura del file NAME\n", puts the earlier
+// pages back, removes every partial file and returns false; an earlier page
+// that cannot be put back is told ("Errore nel ripristino del file NAME\n",
+// then where it is kept, if anywhere) and left where it is.
 bool mettiinposto(std::initializer_list<Pagina *> pagine);
 
 // Removes the partial file, if any.
 void scarta(Pagina &p);
+
+// Removes every partial file at once, allocating nothing: for a run that
+// must end at once (out of memory). The earlier pages stay.
+void scartaparziali();
 
 // Writes the pending pieces; empties the buffer and drops the kept texts.
 void svuota(Pagina &p);

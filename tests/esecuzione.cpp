@@ -18,6 +18,7 @@
 #else
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -125,7 +126,7 @@ constexpr unsigned DURATAMASSIMA = 30; // seconds a run may take before it is ki
 int avvia(const std::string &cartella, const std::vector<std::string> &argomenti,
           const std::string &fileerr, const std::string &fileout, const Condizioni &condizioni,
           long &memoria) {
-  std::vector<std::string> args{SUDOKU_BIN};
+  std::vector<std::string> args{condizioni.programma.empty() ? SUDOKU_BIN : condizioni.programma};
   args.insert(args.end(), argomenti.begin(), argomenti.end());
   std::vector<char *> argv;
   for (auto &a : args)
@@ -147,6 +148,9 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
                       ? condizioni.errori
                       : open(fileerr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int o = open(fileout.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const auto u = static_cast<uid_t>(condizioni.utente);
+    if (condizioni.utente >= 0 && (setgroups(0, nullptr) != 0 || setgid(u) != 0 || setuid(u) != 0))
+      _exit(127);
     if (chdir(cartella.c_str()) == 0 && e >= 0 && o >= 0 && dup2(e, 2) >= 0 && dup2(o, 1) >= 0)
       execv(argv[0], argv.data());
     _exit(127);

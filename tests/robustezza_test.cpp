@@ -1,8 +1,9 @@
 // Runs disturbed while they write their pages, or kept from them (POSIX
-// only): stopped by a signal, a folder planted at the step page's name, a
-// second run in the same folder, a standard error nobody reads, too little
-// memory. Whatever happens, the folder holds one run's pair of pages (the
-// earlier one or the new one), no page cut off and no partial file.
+// only): stopped by a signal, a folder planted at the step page's name, an
+// out.html that cannot be replaced, a second run in the same folder, a
+// standard error nobody reads, too little memory. Whatever happens, the
+// folder holds one run's pair of pages (the earlier one or the new one), no
+// page cut off and no partial file.
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
 
@@ -21,6 +22,9 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,6 +126,125 @@ TEST(Robustezza, RinominaImpossibile) {
   EXPECT_EQ(c.altrifile, std::vector<std::string>{});
 }
 
+// The user the program runs as when the test is root, so that the rights
+// of a folder bind it; -1 when the test is not root or that user cannot run
+// the program here (a build inside a folder closed to others).
+long altroutente() {
+  if (geteuid() != 0)
+    return -1;
+  Condizioni condizioni;
+  condizioni.utente = 65534;
+  const Corsa c = esegui(std::nullopt, {"-i", "in.txt"}, {}, condizioni);
+  return c.stato == 2 ? condizioni.utente : -1;
+}
+
+// Sets or clears the immutable flag of a file; false where it cannot.
+bool immutabile(const std::string &nome, bool si) {
+  const int fd = open(nome.c_str(), O_RDONLY);
+  int attributi = 0;
+  const bool fatto =
+      fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &attributi) == 0 &&
+      ioctl(fd, FS_IOC_SETFLAGS,
+            &(attributi = si ? attributi | FS_IMMUTABLE_FL : attributi & ~FS_IMMUTABLE_FL)) == 0;
+  if (fd >= 0)
+    close(fd);
+  return fatto;
+}
+
+// out.html cannot be replaced once the step page is in place: it belongs to
+// another user of a shared (sticky) folder, or it is immutable. Both
+// earlier pages stay, the step page too, or its absence.
+TEST(Robustezza, OutHtmlInsostituibile) {
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root";
+  const long utente = altroutente();
+  struct Caso {
+    const char *nome;
+    bool condivisa, passi;
+  };
+  for (const Caso &k : {Caso{"cartella condivisa", true, true},
+                        Caso{"cartella condivisa, nessuna pagina dei passi", true, false},
+                        Caso{"out.html immutabile", false, true}}) {
+    SCOPED_TRACE(k.nome);
+    if (k.condivisa && utente < 0)
+      continue; // no second user able to run the program
+    std::string cartella;
+    bool fissata = true;
+    Condizioni condizioni;
+    condizioni.utente = k.condivisa ? utente : -1;
+    const Corsa c = esegui(
+        generatore::leggitutto((NOVE / "in.txt").string()), {"-i", "in.txt"},
+        [&](const std::string &d) {
+          cartella = d;
+          chmod(d.c_str(), 01777);
+          paginevecchie(d);
+          const std::string passi = d + "/out4F.html";
+          if (!k.passi)
+            fs::remove(passi);
+          else if (k.condivisa && chown(passi.c_str(), utente, utente) != 0)
+            ADD_FAILURE() << "chown";
+          if (!k.condivisa)
+            fissata = immutabile(d + "/out.html", true);
+        },
+        condizioni);
+    if (!k.condivisa) {
+      immutabile(cartella + "/out.html", false);
+      fs::remove_all(cartella);
+      if (!fissata)
+        continue; // a file system without the flag
+    }
+    EXPECT_EQ(c.stato, 2);
+    EXPECT_TRUE(c.errori.ends_with("Errore nella scrittura del file out.html\n" + FINE))
+        << c.errori;
+    EXPECT_EQ(c.out, VECCHIA);
+    EXPECT_EQ(c.out4f, k.passi ? std::optional(VECCHIA) : std::nullopt);
+    EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+  }
+}
+
+// A folder that some who may write cannot read (mode 333): while another
+// run holds the lock, a run waits before it puts its pages in place, be it
+// able to read the folder (root) or not.
+TEST(Robustezza, SerraturaInCartellaIlleggibile) {
+  std::vector<long> utenti{-1};
+  if (const long altro = altroutente(); altro >= 0)
+    utenti.push_back(altro);
+  for (const long utente : utenti) {
+    SCOPED_TRACE(utente);
+    std::thread tenuta;
+    bool intatte = false;
+    Condizioni condizioni;
+    condizioni.utente = utente;
+    const Corsa c = esegui(
+        generatore::leggitutto((NOVE / "in.txt").string()), {"-i", "in.txt"},
+        [&](const std::string &d) {
+          paginevecchie(d);
+          const int fd =
+              open((d + "/out.html.serratura").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0444);
+          ASSERT_EQ(flock(fd, LOCK_EX), 0);
+          chmod(d.c_str(), 0333);
+          tenuta = std::thread([&intatte, d, fd] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            // A run that did not wait may be over, and its folder gone.
+            const auto vecchia = [&d](const char *nome) {
+              const std::string pagina = d + "/" + nome;
+              return fs::exists(pagina) && generatore::leggitutto(pagina) == VECCHIA;
+            };
+            intatte = vecchia("out.html") && vecchia("out4F.html");
+            chmod(d.c_str(), 0777); // readable again, for what the run left
+            close(fd);
+          });
+        },
+        condizioni);
+    tenuta.join();
+    EXPECT_TRUE(intatte) << "the pages moved while the lock was held";
+    EXPECT_EQ(c.stato, 1);
+    EXPECT_NE(c.out, VECCHIA);
+    EXPECT_NE(c.out4f, VECCHIA);
+    EXPECT_EQ(c.altrifile, std::vector<std::string>{});
+  }
+}
+
 // A 9 x 9 run from start to end in the folder while the 100 x 100, held
 // still, is halfway through its step page: the 100 x 100 puts its pages in
 // place last, and the two pages are its own.
@@ -193,6 +316,39 @@ TEST(Robustezza, MemoriaInsufficiente) {
     EXPECT_TRUE(vecchie(c));
     EXPECT_EQ(c.altrifile, std::vector<std::string>{});
   }
+}
+
+// Just above the least address space the program linked with the shared
+// runtimes can start in, the runtime has no memory left for throwing: a
+// run still ends with the message and status 2, or solves the puzzle (or
+// the loader fails again, 127: the program never ran).
+TEST(Robustezza, MemoriaAllAvvio) {
+#if defined(__SANITIZE_ADDRESS__) || !defined(SUDOKU_BIN_CONDIVISO)
+  GTEST_SKIP() << "the sanitizer's own mappings need more than these limits";
+#else
+  Condizioni condizioni;
+  condizioni.programma = SUDOKU_BIN_CONDIVISO;
+  const auto corsa = [&](long limite) {
+    condizioni.memoriakb = limite;
+    return esegui(generatore::leggitutto((NOVE / "in.txt").string()), {"-i", "in.txt"},
+                  paginevecchie, condizioni);
+  };
+  // Below the least the loader fails (127), above it the program runs.
+  long nonparte = 1024, parte = 1 << 16;
+  while (parte - nonparte > 4) {
+    const long mezzo = (nonparte + parte) / 2;
+    (corsa(mezzo).stato == 127 ? nonparte : parte) = mezzo;
+  }
+  for (long limite = parte; limite < parte + 1024; limite += 8) {
+    SCOPED_TRACE(limite);
+    const Corsa c = corsa(limite);
+    const bool esaurita = c.errori.find("Memoria insufficiente: impossibile ") != std::string::npos;
+    ASSERT_TRUE(c.stato == 1 || c.stato == 127 || (c.stato == 2 && esaurita && vecchie(c)))
+        << c.stato << " "
+        << c.errori.substr(c.errori.size() - std::min<std::size_t>(c.errori.size(), 200));
+    ASSERT_EQ(c.altrifile, std::vector<std::string>{});
+  }
+#endif
 }
 
 } // namespace
