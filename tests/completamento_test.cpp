@@ -126,13 +126,11 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
       // square grid has a pair per two values of a cell, and per two cells
       // of a row, column or box for each value.
       if (n != 6) {
-        std::vector<int> valori, inizio;
-        for (int c = 0; c < n * n; ++c) {
-          inizio.push_back(static_cast<int>(valori.size()));
-          for (int v = 1; v <= n; ++v)
-            valori.push_back(v);
-        }
-        inizio.push_back(n * n * n);
+        std::vector<int> valori(static_cast<std::size_t>(n * n * n)), inizio;
+        for (std::size_t x = 0; x < valori.size(); ++x)
+          valori[x] = static_cast<int>(x) % n + 1;
+        for (int c = 0; c <= n * n; ++c)
+          inizio.push_back(c * n);
         Sat s;
         contasat(s, n, std::vector<int>(static_cast<std::size_t>(n * n)), valori, inizio);
         EXPECT_EQ(s.coppie, 2LL * n * n * n * (n - 1));
@@ -228,18 +226,8 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
 // or bound would turn the check's arithmetic around.
 TEST(Completabile, ImpostazioniFuoriIntervallo) {
   EXPECT_TRUE(valida(Opzioni{}));
-  const Opzioni fuori[] = {Opzioni{.creditofisso = -1},
-                           Opzioni{.creditopernodo = -1},
-                           Opzioni{.quota = 0},
-                           Opzioni{.riesameprimo = 0},
-                           Opzioni{.latoscatoleabbinate = 0},
-                           Opzioni{.latoscatoleabbinate = 102},
-                           Opzioni{.ramiprimadelsat = -1},
-                           Opzioni{.migliaiadiclausole = -1},
-                           Opzioni{.clausoleperunita = 0},
-                           Opzioni{.clausoleperunitacostruzione = 0},
-                           Opzioni{.pesounicita = -1}};
-  for (const Opzioni &o : fuori) {
+  for (const Opzioni &o : {Opzioni{.creditofisso = -1}, Opzioni{.quota = 0},
+                           Opzioni{.latoscatoleabbinate = 102}, Opzioni{.clausoleperunita = 0}}) {
     EXPECT_FALSE(valida(o));
     Griglia g(4, std::vector<int>(4, 0));
     preparastato(4);
