@@ -92,9 +92,9 @@ std::string controlli(const Lavoro &l) {
   char testo[240];
   std::snprintf(testo, sizeof testo,
                 "controlli %lld esclusi %lld testimoni %lld incerti %lld unita %lld riesami %lld "
-                "chiusi %lld unitariesame %lld",
+                "chiusi %lld unitariesame %lld unitaunicita %lld",
                 l.controlli, l.esclusi, l.testimoni, l.incerti, l.unitacontrollo, l.riesami,
-                l.chiusi, l.unitariesame);
+                l.chiusi, l.unitariesame, l.unitaunicita);
   return testo;
 }
 

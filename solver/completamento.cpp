@@ -643,17 +643,17 @@ template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long l
   }
   // Conflicts, in units: the allowance is in units, so a conflict of a
   // larger engine, which costs more, takes more of it.  The uniqueness
-  // proof may take several times the question's share: once it is known
-  // it answers every later question.  Its units come out of the same
-  // allowance, which may then stay spent until the search has entered
-  // more nodes.
+  // proof takes several times the question's share beside it (k.unicita):
+  // once known it answers every later question.  Charged to the
+  // allowance, the hard puzzles' proofs (up to 200 000 conflicts) left it
+  // spent, and the questions after went unanswered.
   const long long peso = std::max(1LL, k.sat.coppie / o.clausoleperunita);
   for (long long resto = limite * o.pesounicita / peso;
        resto > 0 &&
        (k.sat.unicita == Sat::Unicita::ignota || k.sat.unicita == Sat::Unicita::verifica);
        resto -= std::max(1LL, k.sat.spesi)) {
     avanzaunicita(k.sat, resto);
-    k.spesi += k.sat.spesi * peso;
+    k.unicita += k.sat.spesi * peso;
   }
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
     return r;
@@ -723,7 +723,7 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 template <int W>
 Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
                       long long credito) {
-  k.spesi = 0;
+  k.spesi = k.unicita = 0;
   osserva(k, g);
   const int c = i * k.n + j;
   k.datestimone = confermata(k, c, v);

@@ -83,6 +83,7 @@ template <int W> struct Completamento {
   RigaDi<W> presi;                       // scratch: values matched in the unit
   std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
   long long spesi = 0;                   // units spent by the current question
+  long long unicita = 0;                 // ... and beside it on the uniqueness proof
   long long pesoramo = 1;                // units of a branch of the own search (1..)
   bool datestimone = false;              // it was answered by the kept completion
   long long limite = 0;                  // its allowance

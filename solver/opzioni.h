@@ -12,9 +12,10 @@ struct Opzioni {
   // The check's allowance over the whole search, in units of work: a branch
   // of its own search at side 25 or below, a conflict of a learning engine
   // of up to clausoleperunita clauses, and larger ones in proportion
-  // (a branch of side n touches about n^3 / 25 candidates).  Every unit
-  // comes out of it: the questions, the uniqueness proof and the questions
-  // asked again.  A fixed part (0..) ...
+  // (a branch of side n touches about n^3 / 25 candidates).  The
+  // questions, the questions asked again and the engine's building come
+  // out of it; the uniqueness proof is bounded by pesounicita times it.
+  // A fixed part (0..) ...
   long long creditofisso = 100000;
   // ... plus this much per search node entered (0..), times n / 25 above
   // side 25 (a node's pass costs more there, a unit too, and this is what
@@ -60,10 +61,12 @@ struct Opzioni {
   // Clauses built per unit (1..): building the engine costs about half a
   // microsecond a clause, a branch at side 25 about five.
   long long clausoleperunitacostruzione = 10;
-  // How many times a question's allowance the learning engine may give to
-  // whether the first grid has one completion only, out of the search's
-  // allowance (0..): that answers every later question at once, so it is
-  // worth more than any one.  Given from the engine's first question on,
+  // How many times a question's allowance the learning engine also gives
+  // to whether the first grid has one completion only (0..): that answers
+  // every later question at once, so it is worth more than any one.  Out
+  // of the allowance, the hard puzzles' proofs spent it all: g09 then ran
+  // past a minute; with three times the allowance, the empty 100 x 100
+  // grid took half as long again.  Given from the engine's first question on,
   // it took a tenth fewer conflicts on the hard collection than from
   // 20 000 conflicts on; once and 16 times did no better.
   long long pesounicita = 4;

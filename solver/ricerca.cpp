@@ -67,6 +67,7 @@ Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascol
   const long long n = static_cast<long long>(g.size());
   const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, disponibile(o, n) / o.quota);
   lavoro.unitacontrollo += k.spesi;
+  lavoro.unitaunicita += k.unicita;
   lavoro.esclusi += r == Risposta::no;
   lavoro.incerti += r == Risposta::forse;
   lavoro.testimoni += k.datestimone;
@@ -162,6 +163,7 @@ template <int W, int L> struct Ricerca {
     ++lavoro.riesami;
     lavoro.unitariesame += esame.spesi;
     lavoro.unitacontrollo += esame.spesi;
+    lavoro.unitaunicita += esame.unicita;
     if (r == Risposta::forse)
       return false;
     percorso[a].incerto = false;

@@ -25,6 +25,8 @@ struct Lavoro {
   long long riesami = 0;        // open values asked again
   long long chiusi = 0;         // ... found without completion: their subtrees left
   long long unitariesame = 0;   // units of work those questions spent (in unitacontrollo)
+  long long unitaunicita = 0;   // units given to whether the first grid has one completion
+                                // only, beside the allowance
 };
 extern Lavoro lavoro;
 
