@@ -570,8 +570,18 @@ template <int W> void ricordaradice(Completamento<W> &k) {
   k.possibiliradice = k.possibili;
 }
 
-// Sizes the learning engine on the first grid's values (see contasat).
+// Sizes the learning engine on the first grid's values (see contasat),
+// once; past opzioni.migliaiadiclausole it is never started.  The pairs
+// within the cells alone are counted first: on a near-empty large grid
+// they pass the bound long before the engine's n^3 variables are listed.
 template <int W> void misuramotore(Completamento<W> &k) {
+  long long coppie = 0;
+  for (const RigaDi<W> &p : k.possibiliradice)
+    coppie += static_cast<long long>(conta(p)) * (conta(p) - 1) / 2;
+  const long long massimo = k.opzioni.migliaiadiclausole * 1000;
+  k.consat = coppie <= massimo;
+  if (!k.consat)
+    return;
   std::vector<int> valori, inizio;
   for (const RigaDi<W> &p : k.possibiliradice) {
     inizio.push_back(static_cast<int>(valori.size()));
@@ -580,6 +590,7 @@ template <int W> void misuramotore(Completamento<W> &k) {
   }
   inizio.push_back(static_cast<int>(valori.size()));
   contasat(k.sat, k.n, k.radice, valori, inizio);
+  k.consat = k.sat.coppie <= massimo;
 }
 
 // Brings the check's grid to the asked one with v at cell c and searches
@@ -589,8 +600,10 @@ template <int W> void misuramotore(Completamento<W> &k) {
 template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long limite) {
   k.limite = limite;
   allinea(k, c);
-  if (k.possibiliradice.empty())
+  if (k.possibiliradice.empty()) {
     ricordaradice(k);
+    misuramotore(k);
+  }
   if (k.livelli.back().contraddizione)
     return Risposta::no;
   const std::size_t marca = k.traccia.size();
@@ -612,10 +625,10 @@ template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long l
 // started, or not yet sized (at the first question), or sized within its
 // bound and its building within the allowance.
 template <int W> bool motoreutile(const Completamento<W> &k, int c, long long credito) {
-  if (!k.consat || !estenderadice(k, c))
-    return false;
-  return k.sat.motore || k.sat.inizio.empty() ||
-         k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito;
+  return k.consat &&
+         (k.sat.motore || k.sat.inizio.empty() ||
+          k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito) &&
+         estenderadice(k, c);
 }
 
 // The learning engine on the asked grid, which extends the first one, with
@@ -625,13 +638,9 @@ template <int W> bool motoreutile(const Completamento<W> &k, int c, long long cr
 // opzioni.migliaiadiclausole, never: the answer stays open.
 template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long long limite) {
   const Opzioni &o = k.opzioni;
+  if (!k.consat) // sized past its bound at this very question
+    return Risposta::forse;
   if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
-    if (k.sat.inizio.empty())
-      misuramotore(k);
-    if (k.sat.coppie > o.migliaiadiclausole * 1000) {
-      k.consat = false;
-      return Risposta::forse;
-    }
     // Building it is work too, paid once, by the first question whose
     // allowance covers it.
     const long long costo = k.sat.coppie / o.clausoleperunitacostruzione;
