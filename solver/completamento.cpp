@@ -570,18 +570,22 @@ template <int W> void ricordaradice(Completamento<W> &k) {
   k.possibiliradice = k.possibili;
 }
 
-// Sizes the learning engine on the first grid's values (see contasat),
-// once; past opzioni.migliaiadiclausole it is never started.  The pairs
-// within the cells alone are counted first: on a near-empty large grid
-// they pass the bound long before the engine's n^3 variables are listed.
-template <int W> void misuramotore(Completamento<W> &k) {
+// Whether the learning engine may fit its bound (opzioni.migliaiadiclausole)
+// at all: the pairs within the first grid's cells alone, counted at the
+// first question, pass it on a near-empty large grid, which then never
+// pays for listing the engine's variables, nor for asking, question after
+// question, whether its grid extends the first.
+template <int W> bool puoentrare(const Completamento<W> &k) {
   long long coppie = 0;
   for (const RigaDi<W> &p : k.possibiliradice)
     coppie += static_cast<long long>(conta(p)) * (conta(p) - 1) / 2;
-  const long long massimo = k.opzioni.migliaiadiclausole * 1000;
-  k.consat = coppie <= massimo;
-  if (!k.consat)
-    return;
+  return coppie <= k.opzioni.migliaiadiclausole * 1000;
+}
+
+// Sizes the learning engine on the first grid's values (see contasat),
+// once, when a question first needs it; past its bound it is never
+// started.
+template <int W> void misuramotore(Completamento<W> &k) {
   std::vector<int> valori, inizio;
   for (const RigaDi<W> &p : k.possibiliradice) {
     inizio.push_back(static_cast<int>(valori.size()));
@@ -590,7 +594,7 @@ template <int W> void misuramotore(Completamento<W> &k) {
   }
   inizio.push_back(static_cast<int>(valori.size()));
   contasat(k.sat, k.n, k.radice, valori, inizio);
-  k.consat = k.sat.coppie <= massimo;
+  k.consat = k.sat.coppie <= k.opzioni.migliaiadiclausole * 1000;
 }
 
 // Brings the check's grid to the asked one with v at cell c and searches
@@ -602,7 +606,7 @@ template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long l
   allinea(k, c);
   if (k.possibiliradice.empty()) {
     ricordaradice(k);
-    misuramotore(k);
+    k.consat = puoentrare(k);
   }
   if (k.livelli.back().contraddizione)
     return Risposta::no;
@@ -638,7 +642,9 @@ template <int W> bool motoreutile(const Completamento<W> &k, int c, long long cr
 // opzioni.migliaiadiclausole, never: the answer stays open.
 template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long long limite) {
   const Opzioni &o = k.opzioni;
-  if (!k.consat) // sized past its bound at this very question
+  if (k.sat.inizio.empty())
+    misuramotore(k);
+  if (!k.consat) // past its bound
     return Risposta::forse;
   if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
     // Building it is work too, paid once, by the first question whose
