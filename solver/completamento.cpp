@@ -49,12 +49,11 @@ template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &vi
     }
 }
 
-// Cell c gets back the values in via, undoing perdeposti.
-template <int W> void riprendeposti(Completamento<W> &k, int c, const RigaDi<W> &via) {
+// Cell c gets back value v, undoing perdeposti.
+template <int W> void riprendeposto(Completamento<W> &k, int c, int v) {
   const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  for (int v = primo(via); v >= 0; v = prossimo(via, v + 1))
-    for (int x = 0; x < k.unitapercella; ++x)
-      ++k.quanti[u[x] * k.n + v];
+  for (int x = 0; x < k.unitapercella; ++x)
+    ++k.quanti[u[x] * k.n + v];
 }
 
 // Cell c loses the values in via: a unit whose last matching gave c one
@@ -80,13 +79,19 @@ template <int W> void fissa(Completamento<W> &k, int c, int v) {
   }
 }
 
+// Trails the values in via, about to be taken from empty cell c.
+template <int W> void tracciavalori(Completamento<W> &k, int c, const RigaDi<W> &via) {
+  for (int v = primo(via); v >= 0; v = prossimo(via, v + 1))
+    k.traccia.push_back({c, v});
+}
+
 // Takes the values in via from cell c, which holds some of them and is
 // empty; trailed.  A cell left with one value is queued.  False when c is
 // left with none.
 template <int W>
 [[gnu::noinline]] bool restringi(Completamento<W> &k, int c, const RigaDi<W> &via) {
   RigaDi<W> &p = k.possibili[c];
-  k.traccia.push_back({c, p});
+  tracciavalori(k, c, p & via);
   perdeposti(k, c, p & via);
   p = senza(p, via);
   sfila(k, c, via);
@@ -109,12 +114,13 @@ template <int W>
 // the cell's row, column and box; false when that leaves a cell without a
 // value.
 template <int W> bool assegna(Completamento<W> &k, int c, int v) {
-  k.traccia.push_back({c, k.possibili[c]});
+  k.traccia.push_back({c, -1});
   fissa(k, c, v);
   k.valore[c] = v + 1;
   k.fase[c] = v + 1;
   RigaDi<W> via;
   metti(via, v);
+  tracciavalori(k, c, senza(k.possibili[c], via));
   perdeposti(k, c, senza(k.possibili[c], via));
   k.possibili[c] = via;
   const int i = riga(k, c), j = colonna(k, c), n = k.n;
@@ -259,9 +265,11 @@ template <int W> bool propaga(Completamento<W> &k) {
 // propagation had come to rest.
 template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
   while (k.traccia.size() > marca) {
-    const Traccia<W> &t = k.traccia.back();
-    riprendeposti(k, t.cella, senza(t.possibili, k.possibili[t.cella]));
-    k.possibili[t.cella] = t.possibili;
+    const Traccia t = k.traccia.back();
+    if (t.valore >= 0) {
+      riprendeposto(k, t.cella, t.valore);
+      metti(k.possibili[t.cella], t.valore);
+    }
     k.valore[t.cella] = 0;
     k.traccia.pop_back();
   }
