@@ -331,6 +331,8 @@ template <int W> void osserva(Completamento<W> &k, const Griglia &g) {
         const int c = r * k.n + s;
         if (!k.testimone.empty())
           k.discordi -= discorde(k, c);
+        if (!k.radice.empty() && k.radice[c] != 0)
+          k.fuoriradice += (g[r][s] != k.radice[c]) - (visti[s] != k.radice[c]);
         visti[s] = g[r][s];
         if (!k.testimone.empty())
           k.discordi += discorde(k, c);
@@ -546,12 +548,7 @@ template <int W> bool confermata(const Completamento<W> &k, int c, int v) {
 // Whether the asked grid but cell c extends the first grid asked about,
 // which has c empty.
 template <int W> bool estenderadice(const Completamento<W> &k, int c) {
-  if (k.radice[c] != 0)
-    return false;
-  for (int x = 0; x < k.n * k.n; ++x)
-    if (k.radice[x] != 0 && k.visto[x] != k.radice[x])
-      return false;
-  return true;
+  return k.radice[c] == 0 && k.fuoriradice == 0;
 }
 
 // The answer for value v at cell c that the first grid's completions give,
@@ -757,6 +754,7 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
     // the search extends.
     k.radice = k.visto;
     k.radice[c] = 0;
+    k.fuoriradice = 0;
   }
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
     return r;

@@ -65,35 +65,36 @@ template <int W> struct Completamento {
   int saltata = -1;                 // the cell the last alignment left out, -1 none yet
   std::size_t riposo = 0;           // the trail length after the search's first propagation
   std::vector<int> coda;            // cells left with one value, to fill
-  std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
-  int unitapercella = 2;                 // units that hold every value, per cell: 3 with boxes
-  std::vector<int> quanti;               // [unit * n + v]: the unit's cells that can hold v+1,
-                                         // or hold it
-  std::vector<int> soli;                 // unit * n + v left with one such cell or none, to look at
-  std::vector<char> daabbinare;          // [unit]: its kept matching broken, to match again
-  std::vector<Scelta<W>> pila;           // the check's search path
-  std::vector<int> testimone;            // the last completion found (empty: none yet)
-  int discordi = 0;                      // cells of visto filled otherwise than in testimone
-  std::vector<std::uint32_t> peso;       // [cell]: failures there (a branch, or no value left)
-  std::vector<int> fase;                 // [cell]: the value it last had, 0 none yet
-  std::vector<int> fasi;                 // scratch: fase before a try that failed
-  std::vector<int> cellaabbinata;        // scratch: [value]: the cell matched to it, if in presi
-  std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
-  std::vector<int> valoretenuto;         // [unit * n + place]: the value the unit's kept matching
-                                         // gives the place's cell, or gave it before it was
-                                         // filled (-1 none yet)
-  RigaDi<W> provati;                     // scratch: values an augmenting path has been through
-  RigaDi<W> presi;                       // scratch: values matched in the unit
-  std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
-  long long spesi = 0;                   // units spent by the current question
-  long long unicita = 0;                 // ... and beside it on the uniqueness proof
-  long long pesoramo = 1;                // units of a branch of the own search (1..)
-  bool datestimone = false;              // it was answered by the kept completion
-  long long limite = 0;                  // its allowance
-  Opzioni opzioni;                       // the settings of this search
-  bool consat = false;                   // hard questions may go on to the learning engine (off
-                                         // once its clauses proved too many)
-  std::vector<int> radice;               // [cell]: the first grid asked about, but its asked cell
+  std::vector<std::vector<int>> unita; // cells of every row, column and (square) box
+  int unitapercella = 2;               // units that hold every value, per cell: 3 with boxes
+  std::vector<int> quanti;             // [unit * n + v]: the unit's cells that can hold v+1,
+                                       // or hold it
+  std::vector<int> soli;               // unit * n + v left with one such cell or none, to look at
+  std::vector<char> daabbinare;        // [unit]: its kept matching broken, to match again
+  std::vector<Scelta<W>> pila;         // the check's search path
+  std::vector<int> testimone;          // the last completion found (empty: none yet)
+  int discordi = 0;                    // cells of visto filled otherwise than in testimone
+  int fuoriradice = 0; // cells filled in radice that visto holds otherwise (radice known)
+  std::vector<std::uint32_t> peso;        // [cell]: failures there (a branch, or no value left)
+  std::vector<int> fase;                  // [cell]: the value it last had, 0 none yet
+  std::vector<int> fasi;                  // scratch: fase before a try that failed
+  std::vector<int> cellaabbinata;         // scratch: [value]: the cell matched to it, if in presi
+  std::vector<std::array<int, 6>> posti;  // [cell]: its matched units and its places there
+  std::vector<int> valoretenuto;          // [unit * n + place]: the value the unit's kept matching
+                                          // gives the place's cell, or gave it before it was
+                                          // filled (-1 none yet)
+  RigaDi<W> provati;                      // scratch: values an augmenting path has been through
+  RigaDi<W> presi;                        // scratch: values matched in the unit
+  std::vector<int> senzavalore;           // scratch: the unit's cells its first matching left out
+  long long spesi = 0;                    // units spent by the current question
+  long long unicita = 0;                  // ... and beside it on the uniqueness proof
+  long long pesoramo = 1;                 // units of a branch of the own search (1..)
+  bool datestimone = false;               // it was answered by the kept completion
+  long long limite = 0;                   // its allowance
+  Opzioni opzioni;                        // the settings of this search
+  bool consat = false;                    // hard questions may go on to the learning engine (off
+                                          // once its clauses proved too many)
+  std::vector<int> radice;                // [cell]: the first grid asked about, but its asked cell
   std::vector<RigaDi<W>> possibiliradice; // [cell]: values possible in the first grid asked about,
                                           // once propagated
   Sat sat;                                // the learning engine, started at its first question
