@@ -16,7 +16,7 @@ bool imposta(Opzioni &o, const std::string &nome, long long valore) {
       {"creditofisso", &nuove.creditofisso},
       {"creditopernodo", &nuove.creditopernodo},
       {"quota", &nuove.quota},
-      {"riesameprimo", &nuove.riesameprimo},
+      {"riesameogni", &nuove.riesameogni},
       {"ramiprimadelsat", &nuove.ramiprimadelsat},
       {"migliaiadiclausole", &nuove.migliaiadiclausole},
       {"clausoleperunita", &nuove.clausoleperunita},

@@ -14,7 +14,7 @@ inline Opzioni modo(int m) {
   if (m < 2)
     return Opzioni{.controllo = m == 1};
   return Opzioni{
-      .creditofisso = 0, .creditopernodo = 2, .quota = 1, .riesameprimo = 2, .ramiprimadelsat = 0};
+      .creditofisso = 0, .creditopernodo = 2, .quota = 1, .riesameogni = 2, .ramiprimadelsat = 0};
 }
 
 // Its name, for a failure's trace.

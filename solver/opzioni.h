@@ -26,10 +26,14 @@ struct Opzioni {
   // leaves some to the next.
   long long quota = 2;
 
-  // Search nodes before open values are first asked again (1..); then each
-  // time the nodes double, the shallowest open value is asked again with
-  // what a question may spend.
-  long long riesameprimo = 64;
+  // Search nodes between looks at the values the check left open (1..).
+  // Each node earns the looks creditopernodo * n / 25 units (above side
+  // 25), charged to the allowance when spent; a look starts once they
+  // reach what this many nodes earn, doubled each time a look ended open.
+  // Looking every 64 nodes and doubling the look, instead of looking each
+  // time the nodes doubled, took the 36 x 36 grids with 30 to 45 % given
+  // from past a minute to 2 to 15 s.
+  long long riesameogni = 64;
 
   // The smallest side whose boxes are matched to values as rows and columns
   // are (1..101; only square sides match units at all): the empty 49 x 49
@@ -74,7 +78,7 @@ struct Opzioni {
 
 // Whether every field lies within its range.
 inline bool valida(const Opzioni &o) {
-  return o.creditofisso >= 0 && o.creditopernodo >= 0 && o.quota >= 1 && o.riesameprimo >= 1 &&
+  return o.creditofisso >= 0 && o.creditopernodo >= 0 && o.quota >= 1 && o.riesameogni >= 1 &&
          o.latoscatoleabbinate >= 1 && o.latoscatoleabbinate <= 101 && o.ramiprimadelsat >= 0 &&
          o.migliaiadiclausole >= 0 && o.migliaiadiclausole <= 1000000 && o.clausoleperunita >= 1 &&
          o.clausoleperunitacostruzione >= 1 && o.pesounicita >= 0;

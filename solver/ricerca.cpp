@@ -44,6 +44,17 @@ long long disponibile(const Opzioni &o, long long n) {
   return o.creditofisso + pernodi - lavoro.unitacontrollo;
 }
 
+// Units of a branch of the check's own search at side n (see opzioni.h).
+long long pesoramo(long long n) {
+  return (n * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
+}
+
+// What `nodi` search nodes earn the looks at the open values (see
+// riesamina).
+long long guadagno(const Opzioni &o, long long n, long long nodi) {
+  return nodi * o.creditopernodo * std::max(25LL, n) / 25;
+}
+
 // Asks the check, preparing it at the first question: a search that asks
 // nothing pays nothing.
 template <int W>
@@ -60,12 +71,18 @@ Risposta chiedi(Completamento<W> &k, const Opzioni &o, const Ascolto &ascolto, c
 // when the check proves it cannot.
 template <int W>
 Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascolto,
-                     const Griglia &g, int i, int j, int v) {
+                     const Griglia &g, int i, int j, int v, bool sottoaperto) {
   if (!o.controllo)
     return Risposta::forse;
   ++lavoro.controlli;
   const long long n = static_cast<long long>(g.size());
-  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, disponibile(o, n) / o.quota);
+  long long credito = disponibile(o, n) / o.quota;
+  // Below a value left open, the learning engine's work goes to that value
+  // instead (see riesamina), whose "no" spares the whole subtree: a
+  // question here gets the own search's share only.
+  if (sottoaperto)
+    credito = std::min(credito, o.ramiprimadelsat * pesoramo(n));
+  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito);
   lavoro.unitacontrollo += k.spesi;
   lavoro.unitaunicita += k.unicita;
   lavoro.esclusi += r == Risposta::no;
@@ -99,13 +116,17 @@ template <int W, int L> struct Ricerca {
   const Opzioni &o;       // the settings
   const Ascolto &ascolto; // sees the check's questions (may be empty)
   const int n = static_cast<int>(g.size());
-  CuboDi<W, L> cubo;                    // candidates of the grid of the current node
-  std::vector<Cella> piazzate;          // cells placed by deduction along the path, in order
-  std::vector<Nodo> percorso;           // the nodes of the path, root first
-  std::vector<Tolto> eliminati;         // what the current node's eliminations removed
-  const Riga valori = intervallo(0, n); // values 1..n as bits 0..n-1
-  Completamento<W> esame;               // the completion check, prepared at its first question
-  long long prossimoriesame = o.riesameprimo; // nodes at which open values are next asked again
+  CuboDi<W, L> cubo;                         // candidates of the grid of the current node
+  std::vector<Cella> piazzate;               // cells placed by deduction along the path, in order
+  std::vector<Nodo> percorso;                // the nodes of the path, root first
+  std::vector<Tolto> eliminati;              // what the current node's eliminations removed
+  const Riga valori = intervallo(0, n);      // values 1..n as bits 0..n-1
+  Completamento<W> esame;                    // the completion check, prepared at its first question
+  int aperti = 0;                            // nodes of the path whose current value is open
+  long long prossimoriesame = o.riesameogni; // nodes at which the open values are next looked at
+  long long ultimoriesame = 0;               // nodes at the last look
+  long long riserva = 0; // units the looks have earned and not spent (may fall below 0)
+  long long soglia = guadagno(o, n, o.riesameogni); // units a look needs to start
 
   Ricerca(Griglia &griglia, const Opzioni &opzioni, const Ascolto &a)
       : g(griglia), o(opzioni), ascolto(a) {}
@@ -135,43 +156,77 @@ template <int W, int L> struct Ricerca {
     const Nodo &nodo = percorso.back();
     svuotacella(g, cubo, nodo.i, nodo.j);
     svuotadal(nodo.inizio);
+    aperti -= nodo.incerto;
     percorso.pop_back();
     return risali();
   }
 
-  // A subtree the check left open may be closed later: once the search has
-  // entered twice as many nodes as at the last look, the shallowest open
-  // value is asked again, on what a question may spend, which has grown
-  // with the nodes since.  When its grid has no completion, the nodes below
-  // it are left as failed: the subtree would fail, and a subtree that fails
-  // leaves no trace.  True when it left some.
-  bool riesamina() {
-    prossimoriesame = 2 * lavoro.nodi;
-    std::size_t a = 0;
-    while (a + 1 < percorso.size() && !percorso[a].incerto)
-      ++a;
-    if (a + 1 >= percorso.size())
-      return false;
-    Griglia sua = g; // the grid of node a, with its current value
+  // The grid of node a of the path, with its current value.
+  Griglia grigliadi(std::size_t a) const {
+    Griglia sua = g;
     for (std::size_t b = a + 1; b < percorso.size(); ++b)
       sua[percorso[b].i][percorso[b].j] = 0;
     for (std::size_t m = percorso[a + 1].inizio; m < piazzate.size(); ++m)
       sua[piazzate[m].i][piazzate[m].j] = 0;
-    const Nodo &nodo = percorso[a];
-    const Risposta r = chiedi(esame, o, ascolto, sua, nodo.i, nodo.j, g[nodo.i][nodo.j],
-                              disponibile(o, n) / o.quota);
-    ++lavoro.riesami;
-    lavoro.unitariesame += esame.spesi;
-    lavoro.unitacontrollo += esame.spesi;
-    lavoro.unitaunicita += esame.unicita;
-    if (r == Risposta::forse)
-      return false;
+    return sua;
+  }
+
+  // Marks the value of node a as answered.
+  void chiudi(std::size_t a) {
+    aperti -= percorso[a].incerto;
     percorso[a].incerto = false;
-    if (r == Risposta::si)
+  }
+
+  // A subtree the check left open may be closed later.  Every riesameogni
+  // nodes the search earns its looks some units; once they reach `soglia`,
+  // the open values of the path are asked again on them.  The path's grids
+  // nest, so where one has a completion every shallower one has: a binary
+  // search finds the shallowest open value without, asking O(log depth)
+  // questions.  Its subtree would fail, and a subtree that fails leaves no
+  // trace, so its nodes are left as failed.  A look that ends open doubles
+  // `soglia`: a hard "no" gets ever longer runs of the engine, and the
+  // search's own walk keeps at least about half of the time.  True when it
+  // left some nodes.
+  bool riesamina() {
+    riserva += guadagno(o, n, lavoro.nodi - ultimoriesame);
+    ultimoriesame = lavoro.nodi;
+    prossimoriesame = lavoro.nodi + o.riesameogni;
+    if (aperti == 0 || riserva < soglia)
+      return false;
+    std::vector<std::size_t> dove; // the open values' nodes, shallowest first
+    for (std::size_t a = 0; a + 1 < percorso.size(); ++a)
+      if (percorso[a].incerto)
+        dove.push_back(a);
+    std::size_t da = 0, a = dove.size(), chiuso = SIZE_MAX;
+    while (da < a) {
+      const std::size_t mezzo = da + (a - da) / 2;
+      const Nodo &nodo = percorso[dove[mezzo]];
+      const Risposta r = chiedi(esame, o, ascolto, grigliadi(dove[mezzo]), nodo.i, nodo.j,
+                                g[nodo.i][nodo.j], std::max(disponibile(o, n) / o.quota, riserva));
+      riserva -= esame.spesi;
+      ++lavoro.riesami;
+      lavoro.unitariesame += esame.spesi;
+      lavoro.unitacontrollo += esame.spesi;
+      lavoro.unitaunicita += esame.unicita;
+      if (r == Risposta::forse) {
+        soglia *= 2;
+        break;
+      }
+      if (r == Risposta::si) {
+        for (std::size_t x = da; x <= mezzo; ++x)
+          chiudi(dove[x]);
+        da = mezzo + 1;
+      } else {
+        chiuso = dove[mezzo];
+        a = mezzo;
+      }
+    }
+    if (chiuso == SIZE_MAX)
       return false;
     ++lavoro.chiusi;
-    while (percorso.size() > a + 1)
+    while (percorso.size() > chiuso + 1)
       abbandona();
+    chiudi(chiuso);
     return true;
   }
 
@@ -259,8 +314,11 @@ template <int W, int L> struct Ricerca {
       togli(nodo.possibili, v);
       // A value whose grid has no completion fails as its subtree would;
       // the first guess still reports it.
-      const Risposta r = promettente(esame, o, ascolto, g, nodo.i, nodo.j, v);
+      const Risposta r =
+          promettente(esame, o, ascolto, g, nodo.i, nodo.j, v, aperti > nodo.incerto);
+      aperti -= nodo.incerto;
       nodo.incerto = r == Risposta::forse;
+      aperti += nodo.incerto;
       if (r == Risposta::no) {
         if (primozero == 0)
           console("Sottoramo Principale " + std::to_string(v + 1) + "\n");
