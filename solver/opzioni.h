@@ -30,9 +30,9 @@ struct Opzioni {
   // Each node earns the looks creditopernodo * n / 25 units (above side
   // 25), charged to the allowance when spent; a look starts once they
   // reach what this many nodes earn, doubled each time a look ended open.
-  // Looking every 64 nodes and doubling the look, instead of looking each
-  // time the nodes doubled, took the 36 x 36 grids with 30 to 45 % given
-  // from past a minute to 2 to 15 s.
+  // Looking often on a doubling look, instead of each time the nodes
+  // doubled, is what lets the 36 x 36 grids with 30 to 45 % given finish:
+  // there the open values run hundreds of levels deep (docs/design.md).
   long long riesameogni = 64;
 
   // The smallest side whose boxes are matched to values as rows and columns
@@ -54,12 +54,11 @@ struct Opzioni {
   // of the engine's memory and half a second to build (empty grids of side
   // 25 and 36).  The hard 25 x 25 puzzles need about twenty thousand, and
   // there the engine more than pays.  A million takes in the 36 x 36 grids
-  // with 30 to 45 % of the cells given, which the looks at the open values
-  // then close: against a hundred thousand it finished two more of them
-  // within a minute, and a 36 x 36 grid with 30 % given in 1.9 s instead
-  // of past a minute; the empty 16 x 16 grid went from 0.01 to 0.08 s.
-  // The 49 x 49 and 64 x 64 grids with 30 to 40 % given need several
-  // million: the engine's memory would pass a gigabyte.
+  // with 30 to 45 % of the cells given, whose open values the engine then
+  // closes, and which a hundred thousand left to the own search; the empty
+  // 16 x 16 grid then pays for building it (docs/design.md).  The 49 x 49
+  // grids with 30 % given and the 64 x 64 grids with 30 to 40 % given need
+  // more: several million, over a gigabyte for the 64 x 64 ones.
   long long migliaiadiclausole = 1000;
   // Clauses of the learning engine per unit its conflict costs (1..): a
   // conflict of a larger engine takes longer.  About the engine of a hard
