@@ -36,23 +36,17 @@ Riga prendiquadrato(Riga possibili, int i, int j, const Griglia &g) {
 
 namespace {
 
-// What is left of the check's allowance (opzioni.h): a fixed part and a
-// part that grows with the search's nodes, less every unit spent so far.
-// Counting work instead of time keeps runs repeatable.
-long long disponibile(const Opzioni &o, long long n) {
-  const long long pernodi = lavoro.nodi * o.creditopernodo * std::max(25LL, n) / 25;
-  return o.creditofisso + pernodi - lavoro.unitacontrollo;
-}
-
-// Units of a branch of the check's own search at side n (see opzioni.h).
-long long pesoramo(long long n) {
-  return (n * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
-}
-
-// What `nodi` search nodes earn the looks at the open values (see
-// riesamina).
+// What `nodi` search nodes earn the check's allowance (opzioni.h), and
+// apart the looks at the open values (see riesamina).
 long long guadagno(const Opzioni &o, long long n, long long nodi) {
   return nodi * o.creditopernodo * std::max(25LL, n) / 25;
+}
+
+// What is left of the check's allowance: a fixed part and a part that
+// grows with the search's nodes, less every unit spent so far.  Counting
+// work instead of time keeps runs repeatable.
+long long disponibile(const Opzioni &o, long long n) {
+  return o.creditofisso + guadagno(o, n, lavoro.nodi) - lavoro.unitacontrollo;
 }
 
 // Asks the check, preparing it at the first question: a search that asks
@@ -79,9 +73,10 @@ Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascol
   long long credito = disponibile(o, n) / o.quota;
   // Below a value left open, the learning engine's work goes to that value
   // instead (see riesamina), whose "no" spares the whole subtree: a
-  // question here gets the own search's share only.
+  // question here gets the own search's share only (the check was
+  // prepared by the question that left that value open).
   if (sottoaperto)
-    credito = std::min(credito, o.ramiprimadelsat * pesoramo(n));
+    credito = std::min(credito, o.ramiprimadelsat * k.pesoramo);
   const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito);
   lavoro.unitacontrollo += k.spesi;
   lavoro.unitaunicita += k.unicita;
