@@ -5,6 +5,7 @@
 #include <fstream>
 #include <utility>
 
+#include "chiedigriglia.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
 
@@ -68,8 +69,8 @@ namespace {
 
 template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
   Esito e;
-  Completamento<W> k;
-  preparacompletamento(k, n, o);
+  ChiediGriglia<W> domande(n, o);
+  const Completamento<W> &k = domande.k;
   Griglia g(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
   int i, j, v;
   long long credito;
@@ -82,7 +83,7 @@ template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
       g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)] = x;
     }
     const std::clock_t t = std::clock();
-    const Risposta r = completabile(k, g, i, j, v, credito);
+    const Risposta r = domande.chiedi(g, i, j, v, credito);
     tempo += static_cast<double>(std::clock() - t);
     ++e.domande;
     ++(r == Risposta::si ? e.si : r == Risposta::no ? e.no : e.forse);

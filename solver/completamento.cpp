@@ -309,36 +309,24 @@ template <int W> int discorde(const Completamento<W> &k, int c) {
   return k.visto[c] != 0 && k.testimone[c] != k.visto[c];
 }
 
-// Notes the cell's change since the last alignment (once).
-template <int W> void segnacambio(Completamento<W> &k, int c) {
-  if (c >= 0 && !k.annotata[c]) {
-    k.annotata[c] = 1;
-    k.cambiate.push_back(c);
-  }
+// Sets cell c of the asked grid to x, keeping count of the cells where
+// the kept completion disagrees with it.
+template <int W> void vedicella(Completamento<W> &k, int c, int x) {
+  if (!k.testimone.empty())
+    k.discordi -= discorde(k, c);
+  k.visto[c] = x;
+  if (!k.testimone.empty())
+    k.discordi += discorde(k, c);
 }
 
-// Takes g as the asked grid (k.visto), noting the cells that changed, and
-// keeping count of those where the kept completion disagrees.  Rows are
-// compared whole first: along a search path few cells change between
-// questions.
-template <int W> void osserva(Completamento<W> &k, const Griglia &g) {
-  for (int r = 0; r < k.n; ++r) {
-    int *const visti = &k.visto[static_cast<std::size_t>(r * k.n)];
-    if (std::equal(g[r].begin(), g[r].end(), visti))
-      continue;
-    for (int s = 0; s < k.n; ++s)
-      if (visti[s] != g[r][s]) {
-        const int c = r * k.n + s;
-        if (!k.testimone.empty())
-          k.discordi -= discorde(k, c);
-        if (!k.radice.empty() && k.radice[c] != 0)
-          k.fuoriradice += (g[r][s] != k.radice[c]) - (visti[s] != k.radice[c]);
-        visti[s] = g[r][s];
-        if (!k.testimone.empty())
-          k.discordi += discorde(k, c);
-        segnacambio(k, c);
-      }
-  }
+// Makes k.visto the grid of the first `fino` told levels.
+template <int W> void vedi(Completamento<W> &k, std::size_t fino) {
+  for (; k.vistofino > fino; --k.vistofino)
+    for (int c : k.livelli[k.vistofino - 1].celle)
+      vedicella(k, c, 0);
+  for (; k.vistofino < fino; ++k.vistofino)
+    for (int c : k.livelli[k.vistofino].celle)
+      vedicella(k, c, k.base[c]);
 }
 
 // Keeps t as the last completion found, and the value each cell last had.
@@ -376,7 +364,7 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
   std::vector<RigaDi<W>> presenti(static_cast<std::size_t>(2 * n + bande * bande));
   const auto scatola = [&](int c) { return 2 * n + c / n / k.q * bande + c % n / k.q; };
   for (int c : celle) {
-    const int v = k.visto[c] - 1;
+    const int v = k.base[c] - 1;
     k.valore[c] = v + 1;
     k.fase[c] = v + 1;
     metti(presenti[c / n], v);
@@ -412,58 +400,78 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
   return ok;
 }
 
-// Brings the check's grid to the asked one but for cell `salta`: drops the
-// levels it no longer holds, then places its other cells as a new top
-// level and propagates (unless a level below already had no completion).
-// On return the top level's grid is the asked one without `salta`, at rest.
-//
-// Between alignments every filled cell but the one skipped last holds in
-// `base` the value it has in the asked grid (the one skipped last holds
-// none, or the value last asked there when its grid was kept as a level);
-// so only the cells noted as changed, and the cells skipped last and now,
-// can break a level.
-template <int W> void allinea(Completamento<W> &k, int salta) {
-  segnacambio(k, k.saltata);
-  segnacambio(k, salta);
-  k.saltata = salta;
-  std::size_t tenuti = k.livelli.size();
-  for (int c : k.cambiate)
-    if (k.base[c] != 0 && (c == salta || k.visto[c] != k.base[c]))
-      tenuti = std::min(tenuti, static_cast<std::size_t>(k.livellodi[c]));
-  while (k.livelli.size() > tenuti) {
-    if (k.livelli.size() > 1)
-      annulla(k, k.livelli.back().marca);
-    else
-      azzera(k);
-    for (int c : k.livelli.back().celle) {
-      k.base[c] = 0;
-      segnacambio(k, c);
-    }
-    k.livelli.pop_back();
-  }
-  std::vector<int> nuove;
-  for (int c : k.cambiate) {
-    k.annotata[c] = 0;
-    if (c != salta && k.base[c] == 0 && k.visto[c] != 0)
-      nuove.push_back(c);
-  }
-  k.cambiate.clear();
-  std::sort(nuove.begin(), nuove.end());
-  if (nuove.empty() && !k.livelli.empty())
+// Notes the values each cell may hold in the first level's grid, once
+// propagated: the learning engine needs no variable for the others.  Called
+// when the check's grid is that grid.
+template <int W> void ricordaradice(Completamento<W> &k) {
+  k.possibiliradice = k.possibili;
+}
+
+// Whether the learning engine may fit its bound (opzioni.migliaiadiclausole)
+// at all: the pairs within the first level's cells alone, counted when it
+// is first placed, pass it on a near-empty large grid, which then never
+// pays for listing the engine's variables.
+template <int W> bool puoentrare(const Completamento<W> &k) {
+  long long coppie = 0;
+  for (const RigaDi<W> &p : k.possibiliradice)
+    coppie += static_cast<long long>(conta(p)) * (conta(p) - 1) / 2;
+  return coppie <= k.opzioni.migliaiadiclausole * 1000;
+}
+
+// Places the cells of level b that its grid does not hold yet, on top of
+// the levels below (at rest), and propagates; a level over one without
+// completion has none either.  The first level is planted whole from the
+// empty grid.
+template <int W> void poni(Completamento<W> &k, std::size_t b) {
+  Livello &l = k.livelli[b];
+  const std::size_t prima = l.fatte;
+  if (prima == 0)
+    l.marca = k.traccia.size();
+  l.fatte = l.celle.size();
+  if (b > 0 && k.livelli[b - 1].contraddizione) {
+    l.contraddizione = true;
     return;
-  const bool sotto = !k.livelli.empty() && k.livelli.back().contraddizione;
-  const int livello = static_cast<int>(k.livelli.size());
-  k.livelli.push_back({k.traccia.size(), nuove, sotto});
-  bool ok = !sotto;
-  for (int c : nuove) {
-    k.base[c] = k.visto[c];
-    k.livellodi[c] = livello;
-    ok = ok && (livello == 0 || piazza(k, c, k.base[c]));
   }
-  if (livello == 0)
-    ok = impianta(k, nuove);
-  if (!sotto)
-    k.livelli.back().contraddizione = !(ok && propaga(k) && abbinabili(k));
+  bool ok = true;
+  if (b == 0) {
+    azzera(k);
+    ok = impianta(k, l.celle);
+  }
+  for (std::size_t x = prima; x < l.celle.size() && b > 0; ++x)
+    ok = ok && piazza(k, l.celle[x], k.base[l.celle[x]]);
+  l.contraddizione = !(ok && propaga(k) && abbinabili(k));
+  if (b == 0 && k.possibiliradice.empty()) {
+    ricordaradice(k);
+    k.consat = puoentrare(k);
+  }
+}
+
+// Drops the check's own level (the grid of the last question, kept for
+// the node the search may enter next), if there is one.
+template <int W> void lasciaipotesi(Completamento<W> &k) {
+  if (!k.ipotesi)
+    return;
+  annulla(k, k.livelli.back().marca);
+  k.base[k.livelli.back().celle[0]] = 0;
+  k.livelli.pop_back();
+  --k.pronti;
+  k.ipotesi = false;
+}
+
+// Brings the check's grid to that of the told levels up to a, at rest: the
+// levels above are taken off it (they stay told), those up to a placed as
+// far as they are not.
+template <int W> void allinea(Completamento<W> &k, std::size_t a) {
+  lasciaipotesi(k);
+  if (k.pronti > a + 1) {
+    annulla(k, k.livelli[a + 1].marca);
+    for (; k.pronti > a + 1; --k.pronti)
+      k.livelli[k.pronti - 1].fatte = 0;
+  }
+  for (std::size_t b = k.pronti > 0 ? k.pronti - 1 : 0; b <= a; ++b)
+    if (k.livelli[b].fatte < k.livelli[b].celle.size() || b >= k.pronti)
+      poni(k, b);
+  k.pronti = a + 1;
 }
 
 // A quick try before the search: fills the empty cells in order, each
@@ -540,25 +548,19 @@ template <int W> Risposta cercacompletamento(Completamento<W> &k) {
   }
 }
 
-// Whether the kept completion agrees with the asked grid with v at cell c.
+// Whether the kept completion agrees with the asked grid (which has cell c
+// empty) with v at c.
 template <int W> bool confermata(const Completamento<W> &k, int c, int v) {
-  return !k.testimone.empty() && k.testimone[c] == v && k.discordi == discorde(k, c);
+  return !k.testimone.empty() && k.testimone[c] == v && k.discordi == 0;
 }
 
-// Whether the asked grid but cell c extends the first grid asked about,
-// which has c empty.
-template <int W> bool estenderadice(const Completamento<W> &k, int c) {
-  return k.radice[c] == 0 && k.fuoriradice == 0;
-}
-
-// The answer for value v at cell c that the first grid's completions give,
-// when they are known and the asked grid extends that grid: none, none for
-// any grid; only one, a completion exactly when it holds the grid and v.
+// The answer for value v at cell c that the first level's completions
+// give, when they are known (every asked grid extends that level's): none,
+// none for any grid; only one, a completion exactly when it holds the grid
+// and v.
 template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
   const Sat &u = k.sat;
   if (u.unicita != Sat::Unicita::nessuna && u.unicita != Sat::Unicita::unica)
-    return Risposta::forse;
-  if (!estenderadice(k, c))
     return Risposta::forse;
   if (u.unicita == Sat::Unicita::nessuna || u.soluzione[c] != v)
     return Risposta::no;
@@ -566,25 +568,6 @@ template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
     if (x != c && k.visto[x] != 0 && k.visto[x] != u.soluzione[x])
       return Risposta::no;
   return Risposta::si;
-}
-
-// Notes the values each cell may hold in the first grid asked about, once
-// propagated: the learning engine needs no variable for the others.  Read
-// when the check's grid is that first grid.
-template <int W> void ricordaradice(Completamento<W> &k) {
-  k.possibiliradice = k.possibili;
-}
-
-// Whether the learning engine may fit its bound (opzioni.migliaiadiclausole)
-// at all: the pairs within the first grid's cells alone, counted at the
-// first question, pass it on a near-empty large grid, which then never
-// pays for listing the engine's variables, nor for asking, question after
-// question, whether its grid extends the first.
-template <int W> bool puoentrare(const Completamento<W> &k) {
-  long long coppie = 0;
-  for (const RigaDi<W> &p : k.possibiliradice)
-    coppie += static_cast<long long>(conta(p)) * (conta(p) - 1) / 2;
-  return coppie <= k.opzioni.migliaiadiclausole * 1000;
 }
 
 // Sizes the learning engine on the first grid's values (see contasat),
@@ -598,49 +581,48 @@ template <int W> void misuramotore(Completamento<W> &k) {
       valori.push_back(v + 1);
   }
   inizio.push_back(static_cast<int>(valori.size()));
-  contasat(k.sat, k.n, k.radice, valori, inizio);
+  std::vector<int> radice(k.valore.size(), 0);
+  for (int c : k.livelli[0].celle)
+    radice[c] = k.base[c];
+  contasat(k.sat, k.n, radice, valori, inizio);
   k.consat = k.sat.coppie <= k.opzioni.migliaiadiclausole * 1000;
 }
 
-// Brings the check's grid to the asked one with v at cell c and searches
-// it for a completion on `limite` units; a grid left open is kept as a
-// level, so that the next question, on the grid the search descends to,
-// pays only for what is new.
-template <int W> Risposta esplora(Completamento<W> &k, int c, int v, long long limite) {
+// Brings the check's grid to that of told level a with v at cell c and
+// searches it for a completion on `limite` units.  Asked about the top
+// level, a grid left open is kept as a level of the check's own, so that
+// the next question, on the grid of the node the search enters, pays only
+// for what is new.
+template <int W>
+Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long limite) {
   k.limite = limite;
-  allinea(k, c);
-  if (k.possibiliradice.empty()) {
-    ricordaradice(k);
-    k.consat = puoentrare(k);
-  }
-  if (k.livelli.back().contraddizione)
+  allinea(k, a);
+  if (k.livelli[a].contraddizione)
     return Risposta::no;
   const std::size_t marca = k.traccia.size();
   k.riposo = SIZE_MAX;
   const Risposta r = piazza(k, c, v) ? cercacompletamento(k) : Risposta::no;
-  if (r == Risposta::no) {
+  if (r == Risposta::no || a + 1 < k.livelli.size()) {
     annulla(k, marca);
     return r;
   }
   annulla(k, k.riposo);
-  k.livelli.push_back({marca, {c}, false});
+  k.livelli.push_back({{c}, 1, marca, false});
   k.base[c] = v;
-  k.livellodi[c] = static_cast<int>(k.livelli.size()) - 1;
+  ++k.pronti;
+  k.ipotesi = true;
   return r;
 }
 
-// Whether the learning engine may take a question about cell c on
-// `credito` units: the asked grid extends the first one, and the engine is
-// started, or not yet sized (at the first question), or sized within its
-// bound and its building within the allowance.
-template <int W> bool motoreutile(const Completamento<W> &k, int c, long long credito) {
-  return k.consat &&
-         (k.sat.motore || k.sat.inizio.empty() ||
-          k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito) &&
-         estenderadice(k, c);
+// Whether the learning engine may take a question on `credito` units: it
+// is started, or not yet sized (at the first question), or sized within
+// its bound and its building within the allowance.
+template <int W> bool motoreutile(const Completamento<W> &k, long long credito) {
+  return k.consat && (k.sat.motore || k.sat.inizio.empty() ||
+                      k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito);
 }
 
-// The learning engine on the asked grid, which extends the first one, with
+// The learning engine on the asked grid, which extends the first level's, with
 // v at cell c, on `limite` units: a share of them goes first to whether
 // the first grid has one completion only.  Started at the first question
 // whose allowance covers its building; where its clauses would pass
@@ -708,20 +690,17 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   // A branch touches about n^3 / 25 candidates: as many units as that is
   // times a branch at side 25, rounded up.
   k.pesoramo = (static_cast<long long>(n) * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
-  k.radice.clear();
   k.possibiliradice.clear();
   k.sat = Sat{};
   k.unitaabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
   k.abbinatepercella = k.unitaabbinate / n;
   k.base.assign(static_cast<std::size_t>(n * n), 0);
-  k.livellodi.assign(static_cast<std::size_t>(n * n), 0);
   k.visto.assign(static_cast<std::size_t>(n * n), 0);
-  k.annotata.assign(static_cast<std::size_t>(n * n), 0);
-  k.cambiate.clear();
-  k.saltata = -1;
   k.discordi = 0;
   k.traccia.clear();
   k.livelli.clear();
+  k.pronti = k.vistofino = 0;
+  k.ipotesi = false;
   k.coda.clear();
   k.testimone.clear();
   for (auto &p : k.possibili)
@@ -741,30 +720,57 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
 }
 
 template <int W>
-Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
-                      long long credito) {
+void aggiungilivello(Completamento<W> &k, const std::vector<int> &celle, const Griglia &g) {
+  const auto valore = [&](int c) { return g[c / k.n][c % k.n]; };
+  if (k.ipotesi && !celle.empty() && celle[0] == k.livelli.back().celle[0] &&
+      valore(celle[0]) == k.base[celle[0]]) {
+    // The node the last question kept the grid of: its cells stand.
+    k.ipotesi = false;
+    k.livelli.back().celle.insert(k.livelli.back().celle.end(), celle.begin() + 1, celle.end());
+  } else {
+    lasciaipotesi(k);
+    k.livelli.push_back({celle, 0, 0, false});
+  }
+  for (int c : celle)
+    k.base[c] = valore(c);
+}
+
+template <int W> void toglilivello(Completamento<W> &k) {
+  lasciaipotesi(k);
+  const std::size_t a = k.livelli.size() - 1;
+  vedi(k, std::min(k.vistofino, a));
+  if (k.pronti > a) {
+    annulla(k, k.livelli[a].marca);
+    k.pronti = a;
+  }
+  for (int c : k.livelli[a].celle)
+    k.base[c] = 0;
+  k.livelli.pop_back();
+  if (a == 0) {
+    // A new first level: the engine's ground goes with the old one.
+    k.possibiliradice.clear();
+    k.sat = Sat{};
+    k.consat = true;
+  }
+}
+
+template <int W>
+Risposta completabile(Completamento<W> &k, std::size_t a, int i, int j, int v, long long credito) {
   k.spesi = k.unicita = 0;
-  osserva(k, g);
+  vedi(k, a + 1);
   const int c = i * k.n + j;
   k.datestimone = confermata(k, c, v);
   if (k.datestimone)
     return Risposta::si;
-  if (k.radice.empty()) {
-    // The engine's ground: the first grid asked about, which every grid of
-    // the search extends.
-    k.radice = k.visto;
-    k.radice[c] = 0;
-    k.fuoriradice = 0;
-  }
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
     return r;
   // The own search first, on a short allowance when the learning engine
   // stands behind it: it finds completions near the kept one, and
   // contradictions within reach, faster; the engine proves the hard "no"s,
   // and what it learns stays for the questions after.
-  const bool conmotore = motoreutile(k, c, credito);
+  const bool conmotore = motoreutile(k, credito);
   const Risposta r = esplora(
-      k, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
+      k, a, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
   if (r != Risposta::forse || !conmotore || credito - k.spesi <= 0)
     return r;
   return chiedimotore(k, c, v, credito - k.spesi);
@@ -772,5 +778,9 @@ Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v
 
 template void preparacompletamento(Completamento<1> &, int, const Opzioni &);
 template void preparacompletamento(Completamento<2> &, int, const Opzioni &);
-template Risposta completabile(Completamento<1> &, const Griglia &, int, int, int, long long);
-template Risposta completabile(Completamento<2> &, const Griglia &, int, int, int, long long);
+template void aggiungilivello(Completamento<1> &, const std::vector<int> &, const Griglia &);
+template void aggiungilivello(Completamento<2> &, const std::vector<int> &, const Griglia &);
+template void toglilivello(Completamento<1> &);
+template void toglilivello(Completamento<2> &);
+template Risposta completabile(Completamento<1> &, std::size_t, int, int, int, long long);
+template Risposta completabile(Completamento<2> &, std::size_t, int, int, int, long long);

@@ -32,20 +32,21 @@ template <int W> struct Scelta {
   std::size_t marca;
 };
 
-// The grid of a node of the asking search, as the check holds it: the cells
-// it placed beyond the levels below (each keeps its value while the level
-// stands), the trail length before them, and whether the level's grid was
-// found to have no completion.
+// The grid of a node of the asking search, as the search told it: the cells
+// it fills beyond the level below (their values in Completamento::base),
+// how many of them the check's grid holds, the trail length before them,
+// and whether the level's grid was found to have no completion.
 struct Livello {
-  std::size_t marca;
   std::vector<int> celle;
+  std::size_t fatte;
+  std::size_t marca;
   bool contraddizione;
 };
 
 // The check's memory across the questions of one search, and its scratch.
-// Its grid follows the asking search down and up a stack of levels, each
-// propagated once, so that a question costs only its own value's
-// consequences.
+// The search tells it the grids of the nodes on its path as a stack of
+// levels; its grid follows them, each level propagated once, so that a
+// question costs only its own value's consequences.
 template <int W> struct Completamento {
   int n = 0, q = 1, bande = 1;
   int unitaabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
@@ -56,46 +57,45 @@ template <int W> struct Completamento {
                                     // a filled cell holds its own value only
   std::vector<int> valore;          // [i*n + j]: 0 empty, else the value placed
   std::vector<Traccia> traccia;     // every change since the empty grid
-  std::vector<Livello> livelli;     // the asking search's grids, the root's first
-  std::vector<int> base;            // [cell]: the value a level placed, 0 none
-  std::vector<int> livellodi;       // [cell]: the level that placed it, when base holds one
+  std::vector<Livello> livelli;     // the told levels, the root's first; on top, when
+                                    // ipotesi, the check's own
+  bool ipotesi = false;             // the top level is the last question's grid, kept for
+                                    // the node the search may enter next
+  std::size_t pronti = 0;           // levels the check's grid holds (the top one maybe in part)
+  std::vector<int> base;            // [cell]: the value a level gives it, 0 none
   std::vector<int> visto;           // [cell]: the grid of the last question, as asked
-  std::vector<int> cambiate;        // cells changed in the asked grid since the last alignment
-  std::vector<char> annotata;       // [cell]: listed in cambiate
-  int saltata = -1;                 // the cell the last alignment left out, -1 none yet
+  std::size_t vistofino = 0;        // ... the first this many told levels
   std::size_t riposo = 0;           // the trail length after the search's first propagation
   std::vector<int> coda;            // cells left with one value, to fill
-  std::vector<std::vector<int>> unita; // cells of every row, column and (square) box
-  int unitapercella = 2;               // units that hold every value, per cell: 3 with boxes
-  std::vector<int> quanti;             // [unit * n + v]: the unit's cells that can hold v+1,
-                                       // or hold it
-  std::vector<int> soli;               // unit * n + v left with one such cell or none, to look at
-  std::vector<char> daabbinare;        // [unit]: its kept matching broken, to match again
-  std::vector<Scelta<W>> pila;         // the check's search path
-  std::vector<int> testimone;          // the last completion found (empty: none yet)
-  int discordi = 0;                    // cells of visto filled otherwise than in testimone
-  int fuoriradice = 0; // cells filled in radice that visto holds otherwise (radice known)
-  std::vector<std::uint32_t> peso;        // [cell]: failures there (a branch, or no value left)
-  std::vector<int> fase;                  // [cell]: the value it last had, 0 none yet
-  std::vector<int> fasi;                  // scratch: fase before a try that failed
-  std::vector<int> cellaabbinata;         // scratch: [value]: the cell matched to it, if in presi
-  std::vector<std::array<int, 6>> posti;  // [cell]: its matched units and its places there
-  std::vector<int> valoretenuto;          // [unit * n + place]: the value the unit's kept matching
-                                          // gives the place's cell, or gave it before it was
-                                          // filled (-1 none yet)
-  RigaDi<W> provati;                      // scratch: values an augmenting path has been through
-  RigaDi<W> presi;                        // scratch: values matched in the unit
-  std::vector<int> senzavalore;           // scratch: the unit's cells its first matching left out
-  long long spesi = 0;                    // units spent by the current question
-  long long unicita = 0;                  // ... and beside it on the uniqueness proof
-  long long pesoramo = 1;                 // units of a branch of the own search (1..)
-  bool datestimone = false;               // it was answered by the kept completion
-  long long limite = 0;                   // its allowance
-  Opzioni opzioni;                        // the settings of this search
-  bool consat = false;                    // hard questions may go on to the learning engine (off
-                                          // once its clauses proved too many)
-  std::vector<int> radice;                // [cell]: the first grid asked about, but its asked cell
-  std::vector<RigaDi<W>> possibiliradice; // [cell]: values possible in the first grid asked about,
+  std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
+  int unitapercella = 2;                 // units that hold every value, per cell: 3 with boxes
+  std::vector<int> quanti;               // [unit * n + v]: the unit's cells that can hold v+1,
+                                         // or hold it
+  std::vector<int> soli;                 // unit * n + v left with one such cell or none, to look at
+  std::vector<char> daabbinare;          // [unit]: its kept matching broken, to match again
+  std::vector<Scelta<W>> pila;           // the check's search path
+  std::vector<int> testimone;            // the last completion found (empty: none yet)
+  int discordi = 0;                      // cells of visto filled otherwise than in testimone
+  std::vector<std::uint32_t> peso;       // [cell]: failures there (a branch, or no value left)
+  std::vector<int> fase;                 // [cell]: the value it last had, 0 none yet
+  std::vector<int> fasi;                 // scratch: fase before a try that failed
+  std::vector<int> cellaabbinata;        // scratch: [value]: the cell matched to it, if in presi
+  std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
+  std::vector<int> valoretenuto;         // [unit * n + place]: the value the unit's kept matching
+                                         // gives the place's cell, or gave it before it was
+                                         // filled (-1 none yet)
+  RigaDi<W> provati;                     // scratch: values an augmenting path has been through
+  RigaDi<W> presi;                       // scratch: values matched in the unit
+  std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
+  long long spesi = 0;                   // units spent by the current question
+  long long unicita = 0;                 // ... and beside it on the uniqueness proof
+  long long pesoramo = 1;                // units of a branch of the own search (1..)
+  bool datestimone = false;              // it was answered by the kept completion
+  long long limite = 0;                  // its allowance
+  Opzioni opzioni;                       // the settings of this search
+  bool consat = false;                   // hard questions may go on to the learning engine (off
+                                         // once its clauses proved too many)
+  std::vector<RigaDi<W>> possibiliradice; // [cell]: values possible in the first level's grid,
                                           // once propagated
   Sat sat;                                // the learning engine, started at its first question
   std::vector<int> modello;               // scratch: the completion it found
@@ -106,24 +106,33 @@ template <int W> struct Completamento {
 // noted.  Nothing is allocated before this call.
 template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opzioni &o);
 
-// Whether grid g with value v at (i, j) has a completion.
-// On entry: g has side k.n and repeats no value in a row, column or box;
-// v (1..n) does not stand in row i, column j or the box of (i, j) (whatever
-// (i, j) holds is ignored).  Answers si or no exactly, and forse when it
+// The search entered a node: its grid is that of the top level with the
+// cells `celle` (index i * n + j) filled as in g.  Nothing is placed until
+// a question needs it.
+template <int W>
+void aggiungilivello(Completamento<W> &k, const std::vector<int> &celle, const Griglia &g);
+
+// The search left the node of the top level.  Leaving the first level
+// leaves what was learnt of its grid too: the next first level starts
+// afresh.
+template <int W> void toglilivello(Completamento<W> &k);
+
+// Whether the grid of told level a (0 .. levels - 1) with v at (i, j) has a
+// completion.
+// On entry: that grid repeats no value in a row, column or box and has
+// (i, j) empty; v (1..n) does not stand in row i, column j or the box of
+// (i, j).  Answers si or no exactly, and forse when it
 // would spend more than `credito` units of work: a branch of its own search
 // or a conflict of the learning engine (credito <= 0: propagation alone
 // answers, unless what earlier questions left answers it).  On return
 // k.spesi holds the units spent, k.datestimone whether the kept completion
 // answered.  The route: what earlier questions left (the kept completion,
-// the first grid's completions once known);
+// the first level's completions once known);
 // propagation with the units' matchings; the own search, which mends the
-// kept completion first; then, on a grid that extends the first one asked,
-// the learning engine (solver/sat.h), which also works on whether that
-// first grid has one completion only.  Questions are cheapest when each
-// grid extends a recent one, as along a search path; any grid is answered
-// rightly.  A grid with v at (i, j) that propagation leaves open is kept as
-// a level (see allinea), so that the next question, on the grid the search
-// descends to, pays only for what is new.
+// kept completion first; then the learning engine (solver/sat.h), built on
+// the first level's grid, which also works on whether that grid has one
+// completion only.  Questions are cheapest on the top level, as the
+// search asks them: its grid with v at (i, j), left open, is kept for the
+// node the search enters next.
 template <int W>
-Risposta completabile(Completamento<W> &k, const Griglia &g, int i, int j, int v,
-                      long long credito);
+Risposta completabile(Completamento<W> &k, std::size_t a, int i, int j, int v, long long credito);

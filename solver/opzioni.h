@@ -49,7 +49,7 @@ struct Opzioni {
   long long ramiprimadelsat = 64;
   // The most clauses the learning engine may be given, in thousands of
   // two-literal clauses (0..1000000): it holds a variable per empty cell
-  // and candidate value of the first grid asked about, and a clause per
+  // and candidate value of the first level's grid (the root's), and a clause per
   // pair of them that exclude each other.  Each million took about 155 MiB
   // of the engine's memory and half a second to build (empty grids of side
   // 25 and 36).  The hard 25 x 25 puzzles need about twenty thousand, and

@@ -49,43 +49,6 @@ long long disponibile(const Opzioni &o, long long n) {
   return o.creditofisso + guadagno(o, n, lavoro.nodi) - lavoro.unitacontrollo;
 }
 
-// Asks the check, preparing it at the first question: a search that asks
-// nothing pays nothing.
-template <int W>
-Risposta chiedi(Completamento<W> &k, const Opzioni &o, const Ascolto &ascolto, const Griglia &g,
-                int i, int j, int v, long long unita) {
-  if (ascolto)
-    ascolto(g, i, j, v, unita);
-  if (k.n == 0)
-    preparacompletamento(k, static_cast<int>(g.size()), o);
-  return completabile(k, g, i, j, v, unita);
-}
-
-// Whether value v+1 at (i, j) of grid g may lead to a completion; no only
-// when the check proves it cannot.
-template <int W>
-Risposta promettente(Completamento<W> &k, const Opzioni &o, const Ascolto &ascolto,
-                     const Griglia &g, int i, int j, int v, bool sottoaperto) {
-  if (!o.controllo)
-    return Risposta::forse;
-  ++lavoro.controlli;
-  const long long n = static_cast<long long>(g.size());
-  long long credito = disponibile(o, n) / o.quota;
-  // Below a value left open, the learning engine's work goes to that value
-  // instead (see riesamina), whose "no" spares the whole subtree: a
-  // question here gets the own search's share only (the check was
-  // prepared by the question that left that value open).
-  if (sottoaperto)
-    credito = std::min(credito, o.ramiprimadelsat * k.pesoramo);
-  const Risposta r = chiedi(k, o, ascolto, g, i, j, v + 1, credito);
-  lavoro.unitacontrollo += k.spesi;
-  lavoro.unitaunicita += k.unicita;
-  lavoro.esclusi += r == Risposta::no;
-  lavoro.incerti += r == Risposta::forse;
-  lavoro.testimoni += k.datestimone;
-  return r;
-}
-
 // One node on the current search path.
 struct Nodo {
   int i, j;           // the cell this node guesses
@@ -122,6 +85,7 @@ template <int W, int L> struct Ricerca {
   long long ultimoriesame = 0;               // nodes at the last look
   long long riserva = 0; // units the looks have earned and not spent (may fall below 0)
   long long soglia = guadagno(o, n, o.riesameogni); // units a look needs to start
+  std::vector<int> nuove; // scratch: the cells a node fills beyond its parent's grid
 
   Ricerca(Griglia &griglia, const Opzioni &opzioni, const Ascolto &a)
       : g(griglia), o(opzioni), ascolto(a) {}
@@ -153,6 +117,8 @@ template <int W, int L> struct Ricerca {
     svuotadal(nodo.inizio);
     aperti -= nodo.incerto;
     percorso.pop_back();
+    if (esame.n != 0)
+      toglilivello(esame);
     return risali();
   }
 
@@ -164,6 +130,48 @@ template <int W, int L> struct Ricerca {
     for (std::size_t m = percorso[a + 1].inizio; m < piazzate.size(); ++m)
       sua[piazzate[m].i][piazzate[m].j] = 0;
     return sua;
+  }
+
+  // Asks the check whether node a's grid with value v (1..n) at its cell
+  // has a completion, on `credito` units.  The check is prepared at the
+  // first question, at the root (a search that asks nothing pays nothing),
+  // and told the root's grid; every node entered after is told by entra.
+  Risposta chiedi(std::size_t a, int v, long long credito) {
+    const Nodo &nodo = percorso[a];
+    if (ascolto)
+      ascolto(a + 1 == percorso.size() ? g : grigliadi(a), nodo.i, nodo.j, v, credito);
+    if (esame.n == 0) {
+      preparacompletamento(esame, n, o);
+      nuove.clear();
+      for (int c = 0; c < n * n; ++c)
+        if (g[c / n][c % n] != 0 && c != nodo.i * n + nodo.j)
+          nuove.push_back(c);
+      aggiungilivello(esame, nuove, g);
+    }
+    return completabile(esame, a, nodo.i, nodo.j, v, credito);
+  }
+
+  // Whether value v+1 at the last node's cell may lead to a completion; no
+  // only when the check proves it cannot.
+  Risposta promettente(int v) {
+    if (!o.controllo)
+      return Risposta::forse;
+    ++lavoro.controlli;
+    const Nodo &nodo = percorso.back();
+    long long credito = disponibile(o, n) / o.quota;
+    // Below a value left open, the learning engine's work goes to that value
+    // instead (see riesamina), whose "no" spares the whole subtree: a
+    // question here gets the own search's share only (the check was
+    // prepared by the question that left that value open).
+    if (aperti > nodo.incerto)
+      credito = std::min(credito, o.ramiprimadelsat * esame.pesoramo);
+    const Risposta r = chiedi(percorso.size() - 1, v + 1, credito);
+    lavoro.unitacontrollo += esame.spesi;
+    lavoro.unitaunicita += esame.unicita;
+    lavoro.esclusi += r == Risposta::no;
+    lavoro.incerti += r == Risposta::forse;
+    lavoro.testimoni += esame.datestimone;
+    return r;
   }
 
   // Marks the value of node a as answered.
@@ -196,8 +204,8 @@ template <int W, int L> struct Ricerca {
     while (da < a) {
       const std::size_t mezzo = da + (a - da) / 2;
       const Nodo &nodo = percorso[dove[mezzo]];
-      const Risposta r = chiedi(esame, o, ascolto, grigliadi(dove[mezzo]), nodo.i, nodo.j,
-                                g[nodo.i][nodo.j], std::max(disponibile(o, n) / o.quota, riserva));
+      const Risposta r =
+          chiedi(dove[mezzo], g[nodo.i][nodo.j], std::max(disponibile(o, n) / o.quota, riserva));
       riserva -= esame.spesi;
       ++lavoro.riesami;
       lavoro.unitariesame += esame.spesi;
@@ -259,6 +267,13 @@ template <int W, int L> struct Ricerca {
     }
     const Riga restituiti = restituisci(cubo, g, eliminati);
     percorso.push_back({i, j, inizio, possibili, cubo.tolti, possibili | restituiti, false});
+    if (esame.n != 0) {
+      const Nodo &genitore = percorso[percorso.size() - 2];
+      nuove.assign(1, genitore.i * n + genitore.j);
+      for (std::size_t m = inizio; m < piazzate.size(); ++m)
+        nuove.push_back(piazzate[m].i * n + piazzate[m].j);
+      aggiungilivello(esame, nuove, g);
+    }
     return 0;
   }
 
@@ -309,8 +324,7 @@ template <int W, int L> struct Ricerca {
       togli(nodo.possibili, v);
       // A value whose grid has no completion fails as its subtree would;
       // the first guess still reports it.
-      const Risposta r =
-          promettente(esame, o, ascolto, g, nodo.i, nodo.j, v, aperti > nodo.incerto);
+      const Risposta r = promettente(v);
       aperti -= nodo.incerto;
       nodo.incerto = r == Risposta::forse;
       aperti += nodo.incerto;

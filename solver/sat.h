@@ -1,6 +1,6 @@
 // The completion question as clauses, answered by CaDiCaL, incrementally:
-// one solver for the questions of one search.  The first grid asked about
-// (the root's) enters as unit clauses, with a variable for each of its
+// one solver for the questions of one search.  The first grid (the root's)
+// enters as unit clauses, with a variable for each of its
 // empty cells' candidate values; each question's further cells and its
 // value enter as assumptions.  So every clause the solver learns follows
 // from the rules and the first grid alone, and serves every later

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/stato.h"
+#include "chiedigriglia.h"
 #include "generatore.h"
 #include "oracolo_completamento.h"
 #include "solver/completamento.h"
@@ -41,7 +42,7 @@ struct Conteggio {
 // the first empty cell of g may take, with all the allowance they need, with
 // almost none and with none (propagation alone); every answer but "maybe"
 // must be the plain test's.
-template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
+template <int W> void chiedi(ChiediGriglia<W> &k, Griglia g, Conteggio &conta) {
   const int n = static_cast<int>(g.size());
   int c = 0;
   while (c < n * n && g[c / n][c % n] != 0)
@@ -56,11 +57,11 @@ template <int W> void chiedi(Completamento<W> &k, Griglia g, Conteggio &conta) {
     const bool atteso = oracolo::completabile(g);
     g[i][j] = prima;
     prima = v;
-    const Risposta pieno = completabile(k, g, i, j, v, 1LL << 40);
+    const Risposta pieno = k.chiedi(g, i, j, v, 1LL << 40);
     ASSERT_EQ(pieno, atteso ? Risposta::si : Risposta::no)
         << "valore " << v << " in " << i << ", " << j;
     for (const long long credito : {2, 0}) {
-      const Risposta poco = completabile(k, g, i, j, v, credito);
+      const Risposta poco = k.chiedi(g, i, j, v, credito);
       ASSERT_TRUE(poco == pieno || poco == Risposta::forse) << "valore " << v << ", " << credito;
     }
     ++(atteso ? conta.si : conta.no);
@@ -79,10 +80,8 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
       Opzioni o;
       o.latoscatoleabbinate = scatole;
       std::mt19937 casualita(static_cast<std::uint32_t>(caso.n));
-      Completamento<1> stretto;
-      Completamento<2> largo;
-      preparacompletamento(stretto, caso.n, o);
-      preparacompletamento(largo, caso.n, o);
+      ChiediGriglia<1> stretto(caso.n, o);
+      ChiediGriglia<2> largo(caso.n, o);
       Conteggio conta;
       // Chains of grids, each but the first of a chain the one before with a
       // cell emptied and a few filled, as the grids along a search path are.
