@@ -12,6 +12,12 @@ template <int W> int colonna(const Completamento<W> &k, int c) {
   return c % k.n;
 }
 
+// The unit index of cell c's box: after the n rows and n columns, band by
+// band (n / q boxes each).
+template <int W> int scatola(const Completamento<W> &k, int c) {
+  return 2 * k.n + c / k.n / k.q * (k.n / k.q) + c % k.n / k.q;
+}
+
 // The place of cell c in unit x: its column in a row, its row in a
 // column, its order in a box.
 template <int W> int posto(const Completamento<W> &k, int x, int c) {
@@ -27,7 +33,7 @@ template <int W> int posto(const Completamento<W> &k, int x, int c) {
 // index, entry x + 3 the index of c's last matched value.  Worked out
 // once, in preparacompletamento.
 template <int W> std::array<int, 6> calcolaposti(const Completamento<W> &k, int c) {
-  const int n = k.n, i = c / n, j = c % n, b = 2 * n + i / k.q * k.bande + j / k.q;
+  const int n = k.n, i = c / n, j = c % n, b = scatola(k, c);
   return {i,
           n + j,
           b,
@@ -40,9 +46,9 @@ template <int W> std::array<int, 6> calcolaposti(const Completamento<W> &k, int 
 // fewer in its units, and a unit left with one place for it, or none, is
 // queued for unicinelleunita.
 template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &via) {
-  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
+  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
   for (int v = primo(via); v >= 0; v = prossimo(via, v + 1))
-    for (int x = 0; x < k.unitapercella; ++x) {
+    for (int x = 0; x < k.forma.unitapercella; ++x) {
       const int h = u[x] * k.n + v;
       if (--k.quanti[h] <= 1)
         k.soli.push_back(h);
@@ -51,19 +57,19 @@ template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &vi
 
 // Cell c gets back value v, undoing perdeposti.
 template <int W> void riprendeposto(Completamento<W> &k, int c, int v) {
-  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.unitapercella; ++x)
+  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
+  for (int x = 0; x < k.forma.unitapercella; ++x)
     ++k.quanti[u[x] * k.n + v];
 }
 
 // Cell c loses the values in via: a unit whose last matching gave c one
 // of them must match again.
 template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
-  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.abbinatepercella; ++x) {
-    const int h = k.valoretenuto[u[x + 3]];
+  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
+  for (int x = 0; x < k.abbinamenti.percella; ++x) {
+    const int h = k.abbinamenti.valoretenuto[u[x + 3]];
     if (h >= 0 && ha(via, h))
-      k.daabbinare[u[x]] = 1;
+      k.abbinamenti.daabbinare[u[x]] = 1;
   }
 }
 
@@ -71,11 +77,11 @@ template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
 // cell must match again.  The matchings keep v for c, so that after undoing
 // they still give each empty cell a distinct value it can take.
 template <int W> void fissa(Completamento<W> &k, int c, int v) {
-  const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.abbinatepercella; ++x) {
-    if (k.valoretenuto[u[x + 3]] != v)
-      k.daabbinare[u[x]] = 1;
-    k.valoretenuto[u[x + 3]] = v;
+  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
+  for (int x = 0; x < k.abbinamenti.percella; ++x) {
+    if (k.abbinamenti.valoretenuto[u[x + 3]] != v)
+      k.abbinamenti.daabbinare[u[x]] = 1;
+    k.abbinamenti.valoretenuto[u[x + 3]] = v;
   }
 }
 
@@ -160,7 +166,7 @@ template <int W> bool unicinelleunita(Completamento<W> &k) {
       return false;
     const int v = h % k.n;
     int dove = -1;
-    for (int c : k.unita[static_cast<std::size_t>(h / k.n)])
+    for (int c : k.forma.unita[static_cast<std::size_t>(h / k.n)])
       if (ha(k.possibili[c], v))
         dove = c;
     if (k.valore[dove] != 0)
@@ -173,27 +179,28 @@ template <int W> bool unicinelleunita(Completamento<W> &k) {
 
 // Looks for an augmenting path from empty cell c of a unit: a value for c,
 // freeing it from the cell it is matched to if that cell can move on.
-// k.provati holds the values already tried on this search; a value newly
-// matched joins k.presi.
+// k.abbinamenti.provati holds the values already tried on this search; a value newly
+// matched joins k.abbinamenti.presi.
 template <int W> bool aumenta(Completamento<W> &k, int c) {
+  Abbinamenti<W> &m = k.abbinamenti;
   const RigaDi<W> prove = k.possibili[c];
   // A value no cell holds ends the path at once.
-  const RigaDi<W> liberi = senza(prove, k.presi);
+  const RigaDi<W> liberi = senza(prove, m.presi);
   if (!vuota(liberi)) {
     const int v = primo(liberi);
-    metti(k.presi, v);
-    k.cellaabbinata[v] = c;
+    metti(m.presi, v);
+    m.cellaabbinata[v] = c;
     return true;
   }
   for (int v = primo(prove); v >= 0; v = prossimo(prove, v + 1)) {
-    if (ha(k.provati, v))
+    if (ha(m.provati, v))
       continue;
-    metti(k.provati, v);
-    const int d = ha(k.presi, v) ? k.cellaabbinata[v] : -1;
+    metti(m.provati, v);
+    const int d = ha(m.presi, v) ? m.cellaabbinata[v] : -1;
     if (d < 0 || aumenta(k, d)) {
       if (d < 0)
-        metti(k.presi, v);
-      k.cellaabbinata[v] = c;
+        metti(m.presi, v);
+      m.cellaabbinata[v] = c;
       return true;
     }
   }
@@ -212,45 +219,46 @@ template <int W> bool aumenta(Completamento<W> &k, int c) {
 // keeps a kept matching whole: the cells get back values, and those
 // emptied take back the values they held, which the others lacked.
 // Rows and columns, and from side opzioni.latoscatoleabbinate on boxes too
-// (k.unitaabbinate units in all).  Off for sides that are not squares:
+// (k.abbinamenti.quante units in all).  Off for sides that are not squares:
 // there the failures come from the box rule, and on their empty grids it
 // removed no branch.
 template <int W> bool abbinabili(Completamento<W> &k) {
-  if (!k.quadrata)
+  Abbinamenti<W> &m = k.abbinamenti;
+  if (!k.forma.quadrata)
     return true;
-  for (std::size_t x = 0; x < static_cast<std::size_t>(k.unitaabbinate); ++x) {
-    if (!k.daabbinare[x])
+  for (std::size_t x = 0; x < static_cast<std::size_t>(m.quante); ++x) {
+    if (!m.daabbinare[x])
       continue;
-    const std::vector<int> &u = k.unita[x];
-    int *const ultimo = &k.valoretenuto[x * k.n]; // [place in the unit]: its last value
-    k.presi = RigaDi<W>{};
-    k.senzavalore.clear();
+    const std::vector<int> &u = k.forma.unita[x];
+    int *const ultimo = &m.valoretenuto[x * k.n]; // [place in the unit]: its last value
+    m.presi = RigaDi<W>{};
+    m.senzavalore.clear();
     for (int p = 0; p < k.n; ++p) {
       const int c = u[p];
       if (k.valore[c] != 0)
         continue;
       const int h = ultimo[p];
-      if (h >= 0 && ha(k.possibili[c], h) && !ha(k.presi, h)) {
-        k.cellaabbinata[h] = c;
-        metti(k.presi, h);
+      if (h >= 0 && ha(k.possibili[c], h) && !ha(m.presi, h)) {
+        m.cellaabbinata[h] = c;
+        metti(m.presi, h);
       } else {
-        k.senzavalore.push_back(c);
+        m.senzavalore.push_back(c);
       }
     }
-    for (int c : k.senzavalore) {
-      const RigaDi<W> liberi = senza(k.possibili[c], k.presi);
+    for (int c : m.senzavalore) {
+      const RigaDi<W> liberi = senza(k.possibili[c], m.presi);
       if (!vuota(liberi)) {
-        k.cellaabbinata[primo(liberi)] = c;
-        metti(k.presi, primo(liberi));
+        m.cellaabbinata[primo(liberi)] = c;
+        metti(m.presi, primo(liberi));
         continue;
       }
-      k.provati = RigaDi<W>{};
+      m.provati = RigaDi<W>{};
       if (!aumenta(k, c))
         return false;
     }
-    for (int v = primo(k.presi); v >= 0; v = prossimo(k.presi, v + 1))
-      ultimo[posto(k, static_cast<int>(x), k.cellaabbinata[v])] = v;
-    k.daabbinare[x] = 0;
+    for (int v = primo(m.presi); v >= 0; v = prossimo(m.presi, v + 1))
+      ultimo[posto(k, static_cast<int>(x), m.cellaabbinata[v])] = v;
+    m.daabbinare[x] = 0;
   }
   return true;
 }
@@ -342,10 +350,10 @@ template <int W> void tieni(Completamento<W> &k, const std::vector<int> &t) {
 template <int W> void azzera(Completamento<W> &k) {
   const int n = k.n;
   for (auto &p : k.possibili)
-    p = k.tuttivalori;
+    p = k.forma.tuttivalori;
   std::fill(k.valore.begin(), k.valore.end(), 0);
   std::fill(k.quanti.begin(), k.quanti.end(), n);
-  std::fill(k.daabbinare.begin(), k.daabbinare.end(), 1);
+  std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
   k.traccia.clear();
   k.coda.clear();
   k.soli.clear();
@@ -359,20 +367,19 @@ template <int W> void azzera(Completamento<W> &k) {
 // Queues the cells and units left with one choice, for propaga.  False when
 // an empty cell is left without a value.
 template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &celle) {
-  const int n = k.n, bande = k.bande;
-  // Values present in each row, column, and box (box index 2n + band * bande + stack).
-  std::vector<RigaDi<W>> presenti(static_cast<std::size_t>(2 * n + bande * bande));
-  const auto scatola = [&](int c) { return 2 * n + c / n / k.q * bande + c % n / k.q; };
+  const int n = k.n;
+  // Values present in each row, column, and box (as unit indices).
+  std::vector<RigaDi<W>> presenti(static_cast<std::size_t>(scatola(k, n * n - 1) + 1));
   for (int c : celle) {
     const int v = k.base[c] - 1;
     k.valore[c] = v + 1;
     k.fase[c] = v + 1;
     metti(presenti[c / n], v);
     metti(presenti[n + c % n], v);
-    metti(presenti[scatola(c)], v);
-    const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
-    for (int x = 0; x < k.abbinatepercella; ++x)
-      k.valoretenuto[u[x + 3]] = v;
+    metti(presenti[scatola(k, c)], v);
+    const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
+    for (int x = 0; x < k.abbinamenti.percella; ++x)
+      k.abbinamenti.valoretenuto[u[x + 3]] = v;
   }
   std::fill(k.quanti.begin(), k.quanti.end(), 0);
   bool ok = true;
@@ -382,18 +389,19 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
       p = RigaDi<W>{};
       metti(p, k.valore[c] - 1);
     } else {
-      p = senza(k.tuttivalori, presenti[c / n] | presenti[n + c % n] | presenti[scatola(c)]);
+      p = senza(k.forma.tuttivalori,
+                presenti[c / n] | presenti[n + c % n] | presenti[scatola(k, c)]);
       ok = ok && !vuota(p);
       if (!vuota(p) && unico(p))
         k.coda.push_back(c);
     }
-    const std::array<int, 6> &u = k.posti[static_cast<std::size_t>(c)];
+    const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
     for (int v = primo(p); v >= 0; v = prossimo(p, v + 1))
-      for (int x = 0; x < k.unitapercella; ++x)
+      for (int x = 0; x < k.forma.unitapercella; ++x)
         ++k.quanti[u[x] * n + v];
   }
   // A value not placed in a unit, with one place there or none.
-  for (int x = 0; x < static_cast<int>(k.unita.size()); ++x)
+  for (int x = 0; x < static_cast<int>(k.forma.unita.size()); ++x)
     for (int v = 0; v < n; ++v)
       if (k.quanti[x * n + v] <= 1 && !ha(presenti[x], v))
         k.soli.push_back(x * n + v);
@@ -494,17 +502,15 @@ template <int W> bool ripara(Completamento<W> &k) {
   return true;
 }
 
-// The check's own search from the current grid: the quick mend (ripara)
-// first, then depth first, branching on scegli's cell, the value it last
-// had there first; a branch fails when propagation or the units' matching
-// does.  Leaves the grid changed: the caller undoes.
-template <int W> Risposta cercacompletamento(Completamento<W> &k) {
-  if (!propaga(k) || !abbinabili(k))
-    return Risposta::no;
+// The check's own search from the current grid, at rest, on `limite`
+// units: the quick mend (ripara) first, then depth first, branching on
+// scegli's cell, the value it last had there first; a branch fails when
+// propagation or the units' matching does.  Leaves the grid changed: the
+// caller undoes.
+template <int W> Risposta cercacompletamento(Completamento<W> &k, long long limite) {
   const std::size_t base = k.traccia.size();
-  k.riposo = base;
   // Without allowance, propagation alone answers.
-  if (k.limite <= 0)
+  if (limite <= 0)
     return Risposta::forse;
   k.fasi = k.fase;
   if (ripara(k))
@@ -532,7 +538,7 @@ template <int W> Risposta cercacompletamento(Completamento<W> &k) {
       continue;
     }
     k.spesi += k.pesoramo;
-    if (k.spesi > k.limite)
+    if (k.spesi > limite)
       return Risposta::forse;
     int v = primo(s.rimasti);
     if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
@@ -595,18 +601,21 @@ template <int W> void misuramotore(Completamento<W> &k) {
 // for what is new.
 template <int W>
 Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long limite) {
-  k.limite = limite;
   allinea(k, a);
   if (k.livelli[a].contraddizione)
     return Risposta::no;
   const std::size_t marca = k.traccia.size();
-  k.riposo = SIZE_MAX;
-  const Risposta r = piazza(k, c, v) ? cercacompletamento(k) : Risposta::no;
+  if (!piazza(k, c, v) || !propaga(k) || !abbinabili(k)) {
+    annulla(k, marca);
+    return Risposta::no;
+  }
+  const std::size_t riposo = k.traccia.size();
+  const Risposta r = cercacompletamento(k, limite);
   if (r == Risposta::no || a + 1 < k.livelli.size()) {
     annulla(k, marca);
     return r;
   }
-  annulla(k, k.riposo);
+  annulla(k, riposo);
   k.livelli.push_back({{c}, 1, marca, false});
   k.base[c] = v;
   ++k.pronti;
@@ -659,10 +668,10 @@ template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long l
   }
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
     return r;
-  const Risposta r = chiedisat(k.sat, k.visto, c, v, limite / peso, k.modello);
+  const Risposta r = chiedisat(k.sat, k.visto, c, v, limite / peso);
   k.spesi += k.sat.spesi * peso;
   if (r == Risposta::si)
-    tieni(k, k.modello);
+    tieni(k, k.sat.modello);
   return r;
 }
 
@@ -672,28 +681,27 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.n = n;
   k.opzioni = o;
   k.q = latoquadrato(n);
-  k.bande = n / k.q;
-  k.quadrata = k.q * k.q == n;
-  k.tuttivalori = RigaDi<W>{};
+  k.forma.quadrata = k.q * k.q == n;
+  k.forma.tuttivalori = RigaDi<W>{};
   for (int v = 0; v < n; ++v)
-    metti(k.tuttivalori, v);
+    metti(k.forma.tuttivalori, v);
   k.possibili.assign(static_cast<std::size_t>(n * n), RigaDi<W>{});
   k.valore.assign(static_cast<std::size_t>(n * n), 0);
   k.peso.assign(static_cast<std::size_t>(n * n), 0);
   k.fase.assign(static_cast<std::size_t>(n * n), 0);
-  k.cellaabbinata.assign(static_cast<std::size_t>(n), -1);
-  k.valoretenuto.assign(static_cast<std::size_t>(3 * n * n), -1);
-  k.posti.resize(static_cast<std::size_t>(n * n));
+  k.abbinamenti.cellaabbinata.assign(static_cast<std::size_t>(n), -1);
+  k.abbinamenti.valoretenuto.assign(static_cast<std::size_t>(3 * n * n), -1);
+  k.forma.posti.resize(static_cast<std::size_t>(n * n));
   for (int c = 0; c < n * n; ++c)
-    k.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
+    k.forma.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
   k.consat = true;
   // A branch touches about n^3 / 25 candidates: as many units as that is
   // times a branch at side 25, rounded up.
   k.pesoramo = (static_cast<long long>(n) * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
   k.possibiliradice.clear();
   k.sat = Sat{};
-  k.unitaabbinate = k.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
-  k.abbinatepercella = k.unitaabbinate / n;
+  k.abbinamenti.quante = k.forma.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
+  k.abbinamenti.percella = k.abbinamenti.quante / n;
   k.base.assign(static_cast<std::size_t>(n * n), 0);
   k.visto.assign(static_cast<std::size_t>(n * n), 0);
   k.discordi = 0;
@@ -704,18 +712,18 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.coda.clear();
   k.testimone.clear();
   for (auto &p : k.possibili)
-    p = k.tuttivalori;
-  k.unita.assign(static_cast<std::size_t>(k.quadrata ? 3 * n : 2 * n), {});
-  k.unitapercella = k.quadrata ? 3 : 2;
-  k.quanti.assign(k.unita.size() * static_cast<std::size_t>(n), n);
+    p = k.forma.tuttivalori;
+  k.forma.unita.assign(static_cast<std::size_t>(k.forma.quadrata ? 3 * n : 2 * n), {});
+  k.forma.unitapercella = k.forma.quadrata ? 3 : 2;
+  k.quanti.assign(k.forma.unita.size() * static_cast<std::size_t>(n), n);
   k.soli.clear();
-  k.daabbinare.assign(k.unita.size(), 1);
+  k.abbinamenti.daabbinare.assign(k.forma.unita.size(), 1);
   for (int r = 0; r < n; ++r)
     for (int s = 0; s < n; ++s) {
-      k.unita[r].push_back(r * n + s);
-      k.unita[n + s].push_back(r * n + s);
-      if (k.quadrata)
-        k.unita[2 * n + r / k.q * k.bande + s / k.q].push_back(r * n + s);
+      k.forma.unita[r].push_back(r * n + s);
+      k.forma.unita[n + s].push_back(r * n + s);
+      if (k.forma.quadrata)
+        k.forma.unita[scatola(k, r * n + s)].push_back(r * n + s);
     }
 }
 

@@ -43,16 +43,40 @@ struct Livello {
   bool contraddizione;
 };
 
+// Where the units lie, fixed for a search: on square sides the rows,
+// columns and boxes, which all hold every value; on others the rows and
+// columns only.
+template <int W> struct Forma {
+  bool quadrata = false;                 // q * q == n: every box holds every value
+  RigaDi<W> tuttivalori;                 // bits [0, n)
+  std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
+  int unitapercella = 2;                 // units that hold every value, per cell: 3 with boxes
+  std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
+};
+
+// The units' kept matchings of empty cells to distinct values (see
+// abbinabili), and their scratch.
+template <int W> struct Abbinamenti {
+  int quante = 0;                 // units matched: rows and columns, and boxes, the first
+                                  // of Forma::unita
+  int percella = 0;               // ... per cell: 2 or 3
+  std::vector<char> daabbinare;   // [unit]: its kept matching broken, to match again
+  std::vector<int> valoretenuto;  // [unit * n + place]: the value the unit's kept matching
+                                  // gives the place's cell, or gave it before it was
+                                  // filled (-1 none yet)
+  std::vector<int> cellaabbinata; // scratch: [value]: the cell matched to it, if in presi
+  RigaDi<W> provati;              // scratch: values an augmenting path has been through
+  RigaDi<W> presi;                // scratch: values matched in the unit
+  std::vector<int> senzavalore;   // scratch: the unit's cells its first matching left out
+};
+
 // The check's memory across the questions of one search, and its scratch.
 // The search tells it the grids of the nodes on its path as a stack of
 // levels; its grid follows them, each level propagated once, so that a
 // question costs only its own value's consequences.
 template <int W> struct Completamento {
-  int n = 0, q = 1, bande = 1;
-  int unitaabbinate = 0;            // units matched: rows and columns, and boxes (see abbinabili)
-  int abbinatepercella = 0;         // ... per cell: 2 or 3
-  bool quadrata = false;            // q * q == n: every box holds every value
-  RigaDi<W> tuttivalori;            // bits [0, n)
+  int n = 0, q = 1;                 // side, box side
+  Forma<W> forma;                   // where the units lie
   std::vector<RigaDi<W>> possibili; // [i*n + j]: values still possible (bit v-1: v);
                                     // a filled cell holds its own value only
   std::vector<int> valore;          // [i*n + j]: 0 empty, else the value placed
@@ -65,40 +89,27 @@ template <int W> struct Completamento {
   std::vector<int> base;            // [cell]: the value a level gives it, 0 none
   std::vector<int> visto;           // [cell]: the grid of the last question, as asked
   std::size_t vistofino = 0;        // ... the first this many told levels
-  std::size_t riposo = 0;           // the trail length after the search's first propagation
   std::vector<int> coda;            // cells left with one value, to fill
-  std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
-  int unitapercella = 2;                 // units that hold every value, per cell: 3 with boxes
-  std::vector<int> quanti;               // [unit * n + v]: the unit's cells that can hold v+1,
-                                         // or hold it
-  std::vector<int> soli;                 // unit * n + v left with one such cell or none, to look at
-  std::vector<char> daabbinare;          // [unit]: its kept matching broken, to match again
-  std::vector<Scelta<W>> pila;           // the check's search path
-  std::vector<int> testimone;            // the last completion found (empty: none yet)
-  int discordi = 0;                      // cells of visto filled otherwise than in testimone
-  std::vector<std::uint32_t> peso;       // [cell]: failures there (a branch, or no value left)
-  std::vector<int> fase;                 // [cell]: the value it last had, 0 none yet
-  std::vector<int> fasi;                 // scratch: fase before a try that failed
-  std::vector<int> cellaabbinata;        // scratch: [value]: the cell matched to it, if in presi
-  std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
-  std::vector<int> valoretenuto;         // [unit * n + place]: the value the unit's kept matching
-                                         // gives the place's cell, or gave it before it was
-                                         // filled (-1 none yet)
-  RigaDi<W> provati;                     // scratch: values an augmenting path has been through
-  RigaDi<W> presi;                       // scratch: values matched in the unit
-  std::vector<int> senzavalore;          // scratch: the unit's cells its first matching left out
-  long long spesi = 0;                   // units spent by the current question
-  long long unicita = 0;                 // ... and beside it on the uniqueness proof
-  long long pesoramo = 1;                // units of a branch of the own search (1..)
-  bool datestimone = false;              // it was answered by the kept completion
-  long long limite = 0;                  // its allowance
-  Opzioni opzioni;                       // the settings of this search
-  bool consat = false;                   // hard questions may go on to the learning engine (off
-                                         // once its clauses proved too many)
+  std::vector<int> quanti;          // [unit * n + v]: the unit's cells that can hold v+1,
+                                    // or hold it
+  std::vector<int> soli;            // unit * n + v left with one such cell or none, to look at
+  Abbinamenti<W> abbinamenti;       // the units' matchings
+  std::vector<Scelta<W>> pila;      // the check's search path
+  std::vector<int> testimone;       // the last completion found (empty: none yet)
+  int discordi = 0;                 // cells of visto filled otherwise than in testimone
+  std::vector<std::uint32_t> peso;  // [cell]: failures there (a branch, or no value left)
+  std::vector<int> fase;            // [cell]: the value it last had, 0 none yet
+  std::vector<int> fasi;            // scratch: fase before a try that failed
+  long long spesi = 0;              // units spent by the current question
+  long long unicita = 0;            // ... and beside it on the uniqueness proof
+  long long pesoramo = 1;           // units of a branch of the own search (1..)
+  bool datestimone = false;         // it was answered by the kept completion
+  Opzioni opzioni;                  // the settings of this search
+  bool consat = false;              // hard questions may go on to the learning engine (off
+                                    // once its clauses proved too many)
   std::vector<RigaDi<W>> possibiliradice; // [cell]: values possible in the first level's grid,
                                           // once propagated
   Sat sat;                                // the learning engine, started at its first question
-  std::vector<int> modello;               // scratch: the completion it found
 };
 
 // Prepares k for the questions of a search on grids of side n (1..100,

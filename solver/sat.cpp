@@ -161,8 +161,7 @@ void avviasat(Sat &s) {
   sat.connect_learner(s.motore.get());
 }
 
-Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
-                   std::vector<int> &modello) {
+Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite) {
   s.spesi = 0;
   const int n = s.n;
   CaDiCaL::Solver &sat = s.motore->sat;
@@ -181,7 +180,7 @@ Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long l
   sat.assume(var(c, v));
   const int esito = risolvi(s, limite);
   if (esito == 10)
-    leggimodello(s, modello);
+    leggimodello(s, s.modello);
   return esito == 10 ? Risposta::si : esito == 20 ? Risposta::no : Risposta::forse;
 }
 

@@ -40,6 +40,7 @@ struct Sat {
   std::vector<int> cellavalore; // [variable]: its cell * n + value - 1
   Unicita unicita = Unicita::ignota;
   std::vector<int> soluzione; // [cell]: a completion of radice, from verifica on
+  std::vector<int> modello;   // [cell]: the completion the last chiedisat found
   int attiva = 0;             // variable that switches on "differs from soluzione"
   long long spesi = 0;        // conflicts of the last call
   std::unique_ptr<MotoreSat, ChiudiMotoreSat> motore;
@@ -58,10 +59,9 @@ void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<i
 void avviasat(Sat &s);
 
 // Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
-// with v (1..n) at cell c has a completion: si (with it in `modello`), no,
+// with v (1..n) at cell c has a completion: si (with it in s.modello), no,
 // or forse after about `limite` conflicts.  s.spesi: the conflicts spent.
-Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
-                   std::vector<int> &modello);
+Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite);
 
 // Works for about `limite` conflicts on whether radice has one completion
 // only: ignota to verifica or nessuna, verifica to unica or molte.  Once the

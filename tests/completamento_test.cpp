@@ -119,7 +119,6 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
     for (const bool tutti : {false, true}) {
       SCOPED_TRACE(std::to_string(n) + (tutti ? ", ogni valore" : ", valori ammessi"));
       std::mt19937 casualita(static_cast<std::uint32_t>(100 * tutti + n));
-      std::vector<int> modello;
       int quante[2][2] = {}, verdetti[3] = {};
       // The engine's size, which bounds where it is started: the empty
       // square grid has a pair per two values of a cell, and per two cells
@@ -175,14 +174,14 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
             h[i][j] = v;
             SCOPED_TRACE(generatore::testopuzzle(h));
             const bool atteso = oracolo::completabile(h);
-            const Risposta r = chiedisat(s, griglia, c, v, t % 2 == 0 ? 1 << 30 : 2, modello);
+            const Risposta r = chiedisat(s, griglia, c, v, t % 2 == 0 ? 1 << 30 : 2);
             if (r == Risposta::forse)
               continue;
             ASSERT_EQ(r, atteso ? Risposta::si : Risposta::no);
             ++quante[t % 2][atteso];
             Griglia completa(n, std::vector<int>(n));
             for (int x = 0; x < n * n && atteso; ++x)
-              completa[x / n][x % n] = modello[static_cast<std::size_t>(x)];
+              completa[x / n][x % n] = s.modello[static_cast<std::size_t>(x)];
             ASSERT_TRUE(!atteso || verifica::griglia(h, completa, true).empty());
           }
         }
