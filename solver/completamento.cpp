@@ -512,8 +512,6 @@ template <int W> Risposta cercacompletamento(Completamento<W> &k, long long limi
   // Without allowance, propagation alone answers.
   if (limite <= 0)
     return Risposta::forse;
-  // The mend places every empty cell: it costs a branch.
-  k.spesi += k.pesoramo;
   k.fasi = k.fase;
   if (ripara(k))
     return Risposta::si;
