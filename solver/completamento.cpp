@@ -345,14 +345,10 @@ template <int W> void tieni(Completamento<W> &k, const std::vector<int> &t) {
     k.discordi += discorde(k, c);
 }
 
-// Takes the check's grid back to the empty one: every value possible
-// everywhere, no change to undo.
+// Readies the check's grid for planting a first level (impianta): no cell
+// filled, every unit's matching to find again, no change to undo.
 template <int W> void azzera(Completamento<W> &k) {
-  const int n = k.n;
-  for (auto &p : k.possibili)
-    p = k.forma.tuttivalori;
   std::fill(k.valore.begin(), k.valore.end(), 0);
-  std::fill(k.quanti.begin(), k.quanti.end(), n);
   std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
   k.traccia.clear();
   k.coda.clear();
@@ -678,53 +674,41 @@ template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long l
 } // namespace
 
 template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opzioni &o) {
+  k = Completamento<W>{};
   k.n = n;
   k.opzioni = o;
   k.q = latoquadrato(n);
-  k.forma.quadrata = k.q * k.q == n;
-  k.forma.tuttivalori = RigaDi<W>{};
+  Forma<W> &f = k.forma;
+  f.quadrata = k.q * k.q == n;
   for (int v = 0; v < n; ++v)
-    metti(k.forma.tuttivalori, v);
-  k.possibili.assign(static_cast<std::size_t>(n * n), RigaDi<W>{});
-  k.valore.assign(static_cast<std::size_t>(n * n), 0);
-  k.peso.assign(static_cast<std::size_t>(n * n), 0);
-  k.fase.assign(static_cast<std::size_t>(n * n), 0);
-  k.abbinamenti.cellaabbinata.assign(static_cast<std::size_t>(n), -1);
-  k.abbinamenti.valoretenuto.assign(static_cast<std::size_t>(3 * n * n), -1);
-  k.forma.posti.resize(static_cast<std::size_t>(n * n));
-  for (int c = 0; c < n * n; ++c)
-    k.forma.posti[static_cast<std::size_t>(c)] = calcolaposti(k, c);
+    metti(f.tuttivalori, v);
+  f.unita.resize(static_cast<std::size_t>(f.quadrata ? 3 * n : 2 * n));
+  f.unitapercella = f.quadrata ? 3 : 2;
+  for (int c = 0; c < n * n; ++c) {
+    f.unita[c / n].push_back(c);
+    f.unita[n + c % n].push_back(c);
+    if (f.quadrata)
+      f.unita[scatola(k, c)].push_back(c);
+    f.posti.push_back(calcolaposti(k, c));
+  }
+  const std::size_t celle = static_cast<std::size_t>(n * n);
+  k.possibili.resize(celle);
+  k.valore.resize(celle);
+  k.base.resize(celle);
+  k.visto.resize(celle);
+  k.peso.resize(celle);
+  k.fase.resize(celle);
+  k.quanti.resize(f.unita.size() * static_cast<std::size_t>(n));
+  Abbinamenti<W> &m = k.abbinamenti;
+  m.quante = f.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
+  m.percella = m.quante / n;
+  m.daabbinare.resize(f.unita.size());
+  m.valoretenuto.assign(3 * celle, -1);
+  m.cellaabbinata.assign(static_cast<std::size_t>(n), -1);
   k.consat = true;
   // A branch touches about n^3 / 25 candidates: as many units as that is
   // times a branch at side 25, rounded up.
   k.pesoramo = (static_cast<long long>(n) * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
-  k.possibiliradice.clear();
-  k.sat = Sat{};
-  k.abbinamenti.quante = k.forma.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
-  k.abbinamenti.percella = k.abbinamenti.quante / n;
-  k.base.assign(static_cast<std::size_t>(n * n), 0);
-  k.visto.assign(static_cast<std::size_t>(n * n), 0);
-  k.discordi = 0;
-  k.traccia.clear();
-  k.livelli.clear();
-  k.pronti = k.vistofino = 0;
-  k.ipotesi = false;
-  k.coda.clear();
-  k.testimone.clear();
-  for (auto &p : k.possibili)
-    p = k.forma.tuttivalori;
-  k.forma.unita.assign(static_cast<std::size_t>(k.forma.quadrata ? 3 * n : 2 * n), {});
-  k.forma.unitapercella = k.forma.quadrata ? 3 : 2;
-  k.quanti.assign(k.forma.unita.size() * static_cast<std::size_t>(n), n);
-  k.soli.clear();
-  k.abbinamenti.daabbinare.assign(k.forma.unita.size(), 1);
-  for (int r = 0; r < n; ++r)
-    for (int s = 0; s < n; ++s) {
-      k.forma.unita[r].push_back(r * n + s);
-      k.forma.unita[n + s].push_back(r * n + s);
-      if (k.forma.quadrata)
-        k.forma.unita[scatola(k, r * n + s)].push_back(r * n + s);
-    }
 }
 
 template <int W>
