@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <numeric>
 #include <span>
 
 #include <cadical.hpp>
@@ -59,63 +60,11 @@ int risolvi(Sat &s, long long limite) {
 }
 
 void leggimodello(const Sat &s, std::vector<int> &modello) {
-  const int n = s.n;
-  modello.assign(static_cast<std::size_t>(n * n), 0);
-  for (int x = 1; x <= s.variabili; ++x)
-    if (s.motore->sat.val(x) > 0) {
-      const int h = s.cellavalore[static_cast<std::size_t>(x)];
-      modello[static_cast<std::size_t>(h / n)] = h % n + 1;
-    }
-}
-
-} // namespace
-
-namespace {
-
-// Calls f(lits, almeno) for each group of variables of which at most one
-// holds (at least one too when almeno): each cell's values, and each
-// value's cells in a row (x = 0), column (1) and box (2): n rows and
-// columns of n cells, (n / q)^2 boxes of q * q cells, which hold every
-// value when that is n.  A group may be empty: then no completion exists.
-template <class F> void pergruppo(const Sat &s, F f) {
-  const int n = s.n, q = latoquadrato(n), bande = n / q, gruppi = (2 * n + bande * bande) * n;
-  std::vector<int> lits(static_cast<std::size_t>(s.variabili));
-  for (int x = 0; x < s.variabili; ++x)
-    lits[static_cast<std::size_t>(x)] = x + 1;
-  for (int c = 0; c < n * n; ++c) {
-    const int da = s.inizio[static_cast<std::size_t>(c)],
-              a = s.inizio[static_cast<std::size_t>(c + 1)];
-    f(std::span<const int>(lits).subspan(static_cast<std::size_t>(da),
-                                         static_cast<std::size_t>(a - da)),
-      true);
-  }
-  // The groups of the units, [(x * n + unit) * n + v] in order, each the
-  // variables of v in that unit, laid end to end: inizi[g] is group g's
-  // first in membri.
-  const auto gruppidi = [&](int x, auto &&fa) {
-    const int h = s.cellavalore[static_cast<std::size_t>(x)], i = h / n / n, j = h / n % n;
-    const int v = h % n;
-    fa(i * n + v);
-    fa((n + j) * n + v);
-    fa((2 * n + i / q * bande + j / q) * n + v);
-  };
-  std::vector<int> inizi(static_cast<std::size_t>(gruppi + 1), 0);
-  for (int x = 1; x <= s.variabili; ++x)
-    gruppidi(x, [&](int g) { ++inizi[static_cast<std::size_t>(g + 1)]; });
-  for (int g = 0; g < gruppi; ++g)
-    inizi[static_cast<std::size_t>(g + 1)] += inizi[static_cast<std::size_t>(g)];
-  std::vector<int> membri(static_cast<std::size_t>(inizi.back())),
-      posto(inizi.begin(), inizi.end() - 1);
-  for (int x = 1; x <= s.variabili; ++x)
-    gruppidi(x, [&](int g) {
-      membri[static_cast<std::size_t>(posto[static_cast<std::size_t>(g)]++)] = x;
-    });
-  for (int g = 0; g < gruppi; ++g) {
-    const int da = inizi[static_cast<std::size_t>(g)], a = inizi[static_cast<std::size_t>(g + 1)];
-    f(std::span<const int>(membri).subspan(static_cast<std::size_t>(da),
-                                           static_cast<std::size_t>(a - da)),
-      g < 2 * n * n || q * q == n);
-  }
+  modello.assign(static_cast<std::size_t>(s.n * s.n), 0);
+  for (std::size_t c = 0; c + 1 < s.inizio.size(); ++c)
+    for (int x = s.inizio[c]; x < s.inizio[c + 1]; ++x)
+      if (s.motore->sat.val(x + 1) > 0)
+        modello[c] = s.valori[static_cast<std::size_t>(x)];
 }
 
 // The variable of "cell c holds v" (1..n), 0 when v was impossible there.
@@ -124,6 +73,38 @@ int variabile(const Sat &s, int c, int v) {
   const auto a = s.valori.begin() + s.inizio[static_cast<std::size_t>(c + 1)];
   const auto x = std::lower_bound(da, a, v);
   return x != a && *x == v ? static_cast<int>(x - s.valori.begin()) + 1 : 0;
+}
+
+// Calls f(lits, almeno) for each group of variables of which at most one
+// holds (at least one too when almeno): each cell's values, then each
+// value's cells in every row, every column and every box, band by band
+// ((n / q)^2 boxes of q * q cells, which hold every value when that is n),
+// in cell order.  A group may be empty: then no completion exists.
+template <class F> void pergruppo(const Sat &s, F f) {
+  const int n = s.n, q = latoquadrato(n), bande = n / q;
+  std::vector<int> lits(static_cast<std::size_t>(s.variabili));
+  std::iota(lits.begin(), lits.end(), 1);
+  for (int c = 0; c < n * n; ++c) {
+    const int da = s.inizio[static_cast<std::size_t>(c)];
+    f(std::span<const int>(lits).subspan(static_cast<std::size_t>(da),
+                                         static_cast<std::size_t>(s.inizio[c + 1U] - da)),
+      true);
+  }
+  // The cell at place p of unit x: row x, column x - n, or box x - 2n.
+  const auto cella = [&](int x, int p) {
+    const int b = x - 2 * n;
+    return x < n   ? x * n + p
+           : b < 0 ? p * n + x - n
+                   : (b / bande * q + p / q) * n + b % bande * q + p % q;
+  };
+  for (int x = 0; x < 2 * n + bande * bande; ++x)
+    for (int v = 1; v <= n; ++v) {
+      lits.clear();
+      for (int p = 0; p < (x < 2 * n ? n : q * q); ++p)
+        if (const int l = variabile(s, cella(x, p), v))
+          lits.push_back(l);
+      f(std::span<const int>(lits), x < 2 * n || q * q == n);
+    }
 }
 
 } // namespace
@@ -137,11 +118,6 @@ void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<i
   s.valori = valori;
   s.inizio = inizio;
   s.variabili = static_cast<int>(valori.size());
-  s.cellavalore.assign(1, 0);
-  for (int c = 0; c < n * n; ++c)
-    for (int x = inizio[static_cast<std::size_t>(c)]; x < inizio[static_cast<std::size_t>(c + 1)];
-         ++x)
-      s.cellavalore.push_back(c * n + valori[static_cast<std::size_t>(x)] - 1);
   s.coppie = 0;
   pergruppo(s, [&](std::span<const int> lits, bool) {
     s.coppie += static_cast<long long>(lits.size()) * (static_cast<long long>(lits.size()) - 1) / 2;

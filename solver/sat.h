@@ -31,13 +31,12 @@ struct Sat {
     molte,    // it has more than one: nothing more to learn here
   };
   int n = 0;
-  std::vector<int> radice;      // [cell]: the first grid, 0 empty
-  int variabili = 0;            // variables of the engine
-  long long coppie = 0;         // its two-literal clauses, as first given
-  std::vector<int> valori;      // [variable - 1]: its value (1..n); a cell's variables are
-                                // consecutive, in cell order, values rising
-  std::vector<int> inizio;      // [cell]: index in valori of the cell's first (n * n + 1)
-  std::vector<int> cellavalore; // [variable]: its cell * n + value - 1
+  std::vector<int> radice; // [cell]: the first grid, 0 empty
+  int variabili = 0;       // variables of the engine
+  long long coppie = 0;    // its two-literal clauses, as first given
+  std::vector<int> valori; // [variable - 1]: its value (1..n); a cell's variables are
+                           // consecutive, in cell order, values rising
+  std::vector<int> inizio; // [cell]: index in valori of the cell's first (n * n + 1)
   Unicita unicita = Unicita::ignota;
   std::vector<int> soluzione; // [cell]: a completion of radice, from verifica on
   std::vector<int> modello;   // [cell]: the completion the last chiedisat found
