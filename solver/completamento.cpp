@@ -5,41 +5,10 @@
 
 namespace {
 
-template <int W> int riga(const Completamento<W> &k, int c) {
-  return c / k.n;
-}
-template <int W> int colonna(const Completamento<W> &k, int c) {
-  return c % k.n;
-}
-
 // The unit index of cell c's box: after the n rows and n columns, band by
 // band (n / q boxes each).
 template <int W> int scatola(const Completamento<W> &k, int c) {
   return 2 * k.n + c / k.n / k.q * (k.n / k.q) + c % k.n / k.q;
-}
-
-// The place of cell c in unit x: its column in a row, its row in a
-// column, its order in a box.
-template <int W> int posto(const Completamento<W> &k, int x, int c) {
-  if (x < k.n)
-    return c % k.n;
-  if (x < 2 * k.n)
-    return c / k.n;
-  return c / k.n % k.q * k.q + c % k.n % k.q;
-}
-
-// The matched units of cell c (its row, its column, its box when boxes are
-// matched) and its place in each: entry x of the result is the unit's
-// index, entry x + 3 the index of c's last matched value.  Worked out
-// once, in preparacompletamento.
-template <int W> std::array<int, 6> calcolaposti(const Completamento<W> &k, int c) {
-  const int n = k.n, i = c / n, j = c % n, b = scatola(k, c);
-  return {i,
-          n + j,
-          b,
-          i * n + posto(k, i, c),
-          (n + j) * n + posto(k, n + j, c),
-          b * n + posto(k, b, c)};
 }
 
 // Cell c loses the values in via (which it had): each leaves one place
@@ -129,7 +98,7 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   tracciavalori(k, c, senza(k.possibili[c], via));
   perdeposti(k, c, senza(k.possibili[c], via));
   k.possibili[c] = via;
-  const int i = riga(k, c), j = colonna(k, c), n = k.n;
+  const int n = k.n, i = c / n, j = c % n;
   bool ok = true;
   for (int x = 0; x < n; ++x) {
     ok = ok && escludi(k, i * n + x, via);
@@ -177,30 +146,30 @@ template <int W> bool unicinelleunita(Completamento<W> &k) {
   return true;
 }
 
-// Looks for an augmenting path from empty cell c of a unit: a value for c,
-// freeing it from the cell it is matched to if that cell can move on.
-// k.abbinamenti.provati holds the values already tried on this search; a value newly
-// matched joins k.abbinamenti.presi.
-template <int W> bool aumenta(Completamento<W> &k, int c) {
+// Looks for an augmenting path from the empty cell at place p of unit u: a
+// value for it, freeing it from the place it is matched to if that cell can
+// move on.  k.abbinamenti.provati holds the values already tried on this
+// search; a value newly matched joins k.abbinamenti.presi.
+template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, int p) {
   Abbinamenti<W> &m = k.abbinamenti;
-  const RigaDi<W> prove = k.possibili[c];
+  const RigaDi<W> prove = k.possibili[u[p]];
   // A value no cell holds ends the path at once.
   const RigaDi<W> liberi = senza(prove, m.presi);
   if (!vuota(liberi)) {
     const int v = primo(liberi);
     metti(m.presi, v);
-    m.cellaabbinata[v] = c;
+    m.postoabbinato[v] = p;
     return true;
   }
   for (int v = primo(prove); v >= 0; v = prossimo(prove, v + 1)) {
     if (ha(m.provati, v))
       continue;
     metti(m.provati, v);
-    const int d = ha(m.presi, v) ? m.cellaabbinata[v] : -1;
-    if (d < 0 || aumenta(k, d)) {
+    const int d = ha(m.presi, v) ? m.postoabbinato[v] : -1;
+    if (d < 0 || aumenta(k, u, d)) {
       if (d < 0)
         metti(m.presi, v);
-      m.cellaabbinata[v] = c;
+      m.postoabbinato[v] = p;
       return true;
     }
   }
@@ -239,25 +208,25 @@ template <int W> bool abbinabili(Completamento<W> &k) {
         continue;
       const int h = ultimo[p];
       if (h >= 0 && ha(k.possibili[c], h) && !ha(m.presi, h)) {
-        m.cellaabbinata[h] = c;
+        m.postoabbinato[h] = p;
         metti(m.presi, h);
       } else {
-        m.senzavalore.push_back(c);
+        m.senzavalore.push_back(p);
       }
     }
-    for (int c : m.senzavalore) {
-      const RigaDi<W> liberi = senza(k.possibili[c], m.presi);
+    for (int p : m.senzavalore) {
+      const RigaDi<W> liberi = senza(k.possibili[u[p]], m.presi);
       if (!vuota(liberi)) {
-        m.cellaabbinata[primo(liberi)] = c;
+        m.postoabbinato[primo(liberi)] = p;
         metti(m.presi, primo(liberi));
         continue;
       }
       m.provati = RigaDi<W>{};
-      if (!aumenta(k, c))
+      if (!aumenta(k, u, p))
         return false;
     }
     for (int v = primo(m.presi); v >= 0; v = prossimo(m.presi, v + 1))
-      ultimo[posto(k, static_cast<int>(x), m.cellaabbinata[v])] = v;
+      ultimo[m.postoabbinato[v]] = v;
     m.daabbinare[x] = 0;
   }
   return true;
@@ -320,11 +289,9 @@ template <int W> int discorde(const Completamento<W> &k, int c) {
 // Sets cell c of the asked grid to x, keeping count of the cells where
 // the kept completion disagrees with it.
 template <int W> void vedicella(Completamento<W> &k, int c, int x) {
-  if (!k.testimone.empty())
-    k.discordi -= discorde(k, c);
+  k.discordi -= discorde(k, c);
   k.visto[c] = x;
-  if (!k.testimone.empty())
-    k.discordi += discorde(k, c);
+  k.discordi += discorde(k, c);
 }
 
 // Makes k.visto the grid of the first `fino` told levels.
@@ -345,25 +312,21 @@ template <int W> void tieni(Completamento<W> &k, const std::vector<int> &t) {
     k.discordi += discorde(k, c);
 }
 
-// Readies the check's grid for planting a first level (impianta): no cell
-// filled, every unit's matching to find again, no change to undo.
-template <int W> void azzera(Completamento<W> &k) {
-  std::fill(k.valore.begin(), k.valore.end(), 0);
-  std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
-  k.traccia.clear();
-  k.coda.clear();
-  k.soli.clear();
-}
-
-// From the empty grid, fills `celle` with their asked values at once: each
-// empty cell gets the values its row, column and box leave, and each unit
-// its counts, without placing the cells one by one through the trail (on a
+// Empties the check's grid (every unit's matching to find again, no change
+// to undo) and fills `celle` with their asked values at once: each empty
+// cell gets the values its row, column and box leave, and each unit its
+// counts, without placing the cells one by one through the trail (on a
 // large grid that is mostly filled, that cost far more than the search's
 // own work).
 // Queues the cells and units left with one choice, for propaga.  False when
 // an empty cell is left without a value.
 template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &celle) {
   const int n = k.n;
+  std::fill(k.valore.begin(), k.valore.end(), 0);
+  std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
+  k.traccia.clear();
+  k.coda.clear();
+  k.soli.clear();
   // Values present in each row, column, and box (as unit indices).
   std::vector<RigaDi<W>> presenti(static_cast<std::size_t>(scatola(k, n * n - 1) + 1));
   for (int c : celle) {
@@ -404,13 +367,6 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
   return ok;
 }
 
-// Notes the values each cell may hold in the first level's grid, once
-// propagated: the learning engine needs no variable for the others.  Called
-// when the check's grid is that grid.
-template <int W> void ricordaradice(Completamento<W> &k) {
-  k.possibiliradice = k.possibili;
-}
-
 // Whether the learning engine may fit its bound (opzioni.migliaiadiclausole)
 // at all: the pairs within the first level's cells alone, counted when it
 // is first placed, pass it on a near-empty large grid, which then never
@@ -436,16 +392,14 @@ template <int W> void poni(Completamento<W> &k, std::size_t b) {
     l.contraddizione = true;
     return;
   }
-  bool ok = true;
-  if (b == 0) {
-    azzera(k);
-    ok = impianta(k, l.celle);
-  }
+  bool ok = b > 0 || impianta(k, l.celle);
   for (std::size_t x = prima; x < l.celle.size() && b > 0; ++x)
     ok = ok && piazza(k, l.celle[x], k.base[l.celle[x]]);
   l.contraddizione = !(ok && propaga(k) && abbinabili(k));
   if (b == 0 && k.possibiliradice.empty()) {
-    ricordaradice(k);
+    // The values each cell may hold in the first level's grid: the
+    // learning engine needs no variable for the others.
+    k.possibiliradice = k.possibili;
     k.consat = puoentrare(k);
   }
 }
@@ -548,12 +502,6 @@ template <int W> Risposta cercacompletamento(Completamento<W> &k, long long limi
       ++k.peso[s.cella];
     scendi = scendi && abbinabili(k);
   }
-}
-
-// Whether the kept completion agrees with the asked grid (which has cell c
-// empty) with v at c.
-template <int W> bool confermata(const Completamento<W> &k, int c, int v) {
-  return !k.testimone.empty() && k.testimone[c] == v && k.discordi == 0;
 }
 
 // The answer for value v at cell c that the first level's completions
@@ -689,13 +637,20 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
     f.unita[n + c % n].push_back(c);
     if (f.quadrata)
       f.unita[scatola(k, c)].push_back(c);
-    f.posti.push_back(calcolaposti(k, c));
   }
+  f.posti.resize(static_cast<std::size_t>(n * n));
+  for (int x = 0; x < static_cast<int>(f.unita.size()); ++x)
+    for (int p = 0; p < n; ++p) {
+      std::array<int, 6> &u = f.posti[static_cast<std::size_t>(f.unita[x][p])];
+      u[x / n] = x;
+      u[x / n + 3] = x * n + p;
+    }
   const std::size_t celle = static_cast<std::size_t>(n * n);
   k.possibili.resize(celle);
   k.valore.resize(celle);
   k.base.resize(celle);
   k.visto.resize(celle);
+  k.testimone.resize(celle);
   k.peso.resize(celle);
   k.fase.resize(celle);
   k.quanti.resize(f.unita.size() * static_cast<std::size_t>(n));
@@ -704,7 +659,7 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   m.percella = m.quante / n;
   m.daabbinare.resize(f.unita.size());
   m.valoretenuto.assign(3 * celle, -1);
-  m.cellaabbinata.assign(static_cast<std::size_t>(n), -1);
+  m.postoabbinato.assign(static_cast<std::size_t>(n), -1);
   k.consat = true;
   // A branch touches about n^3 / 25 candidates: as many units as that is
   // times a branch at side 25, rounded up.
@@ -751,7 +706,8 @@ Risposta completabile(Completamento<W> &k, std::size_t a, int i, int j, int v, l
   k.spesi = k.unicita = 0;
   vedi(k, a + 1);
   const int c = i * k.n + j;
-  k.datestimone = confermata(k, c, v);
+  // The kept completion agrees with the asked grid (which has c empty) and v.
+  k.datestimone = k.testimone[c] == v && k.discordi == 0;
   if (k.datestimone)
     return Risposta::si;
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)

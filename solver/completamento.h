@@ -51,7 +51,8 @@ template <int W> struct Forma {
   RigaDi<W> tuttivalori;                 // bits [0, n)
   std::vector<std::vector<int>> unita;   // cells of every row, column and (square) box
   int unitapercella = 2;                 // units that hold every value, per cell: 3 with boxes
-  std::vector<std::array<int, 6>> posti; // [cell]: its matched units and its places there
+  std::vector<std::array<int, 6>> posti; // [cell]: its row, column and box (entries 0..2), and
+                                         // unit * n + its place in each (3..5)
 };
 
 // The units' kept matchings of empty cells to distinct values (see
@@ -64,10 +65,10 @@ template <int W> struct Abbinamenti {
   std::vector<int> valoretenuto;  // [unit * n + place]: the value the unit's kept matching
                                   // gives the place's cell, or gave it before it was
                                   // filled (-1 none yet)
-  std::vector<int> cellaabbinata; // scratch: [value]: the cell matched to it, if in presi
+  std::vector<int> postoabbinato; // scratch: [value]: the place matched to it, if in presi
   RigaDi<W> provati;              // scratch: values an augmenting path has been through
   RigaDi<W> presi;                // scratch: values matched in the unit
-  std::vector<int> senzavalore;   // scratch: the unit's cells its first matching left out
+  std::vector<int> senzavalore;   // scratch: the unit's places its first matching left out
 };
 
 // The check's memory across the questions of one search, and its scratch.
@@ -95,7 +96,7 @@ template <int W> struct Completamento {
   std::vector<int> soli;            // unit * n + v left with one such cell or none, to look at
   Abbinamenti<W> abbinamenti;       // the units' matchings
   std::vector<Scelta<W>> pila;      // the check's search path
-  std::vector<int> testimone;       // the last completion found (empty: none yet)
+  std::vector<int> testimone;       // [cell]: the last completion found (all 0: none yet)
   int discordi = 0;                 // cells of visto filled otherwise than in testimone
   std::vector<std::uint32_t> peso;  // [cell]: failures there (a branch, or no value left)
   std::vector<int> fase;            // [cell]: the value it last had, 0 none yet
