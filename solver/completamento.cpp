@@ -11,30 +11,18 @@ template <int W> int scatola(const Completamento<W> &k, int c) {
   return 2 * k.n + c / k.n / k.q * (k.n / k.q) + c % k.n / k.q;
 }
 
-// Cell c loses the values in via (which it had): each leaves one place
-// fewer in its units, and a unit left with one place for it, or none, is
-// queued for unicinelleunita.
+// Empty cell c loses the values in via (which it had), trailed: each
+// leaves one place fewer in its units, and a unit left with one place for
+// it, or none, is queued for propaga; a unit whose last matching gave c
+// one of them must match again.
 template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &via) {
   const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
-  for (int v = primo(via); v >= 0; v = prossimo(via, v + 1))
-    for (int x = 0; x < k.forma.unitapercella; ++x) {
-      const int h = u[x] * k.n + v;
-      if (--k.quanti[h] <= 1)
-        k.soli.push_back(h);
-    }
-}
-
-// Cell c gets back value v, undoing perdeposti.
-template <int W> void riprendeposto(Completamento<W> &k, int c, int v) {
-  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.forma.unitapercella; ++x)
-    ++k.quanti[u[x] * k.n + v];
-}
-
-// Cell c loses the values in via: a unit whose last matching gave c one
-// of them must match again.
-template <int W> void sfila(Completamento<W> &k, int c, const RigaDi<W> &via) {
-  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
+  for (int v = primo(via); v >= 0; v = prossimo(via, v + 1)) {
+    k.traccia.push_back({c, v});
+    for (int x = 0; x < k.forma.unitapercella; ++x)
+      if (--k.quanti[u[x] * k.n + v] <= 1)
+        k.soli.push_back(u[x] * k.n + v);
+  }
   for (int x = 0; x < k.abbinamenti.percella; ++x) {
     const int h = k.abbinamenti.valoretenuto[u[x + 3]];
     if (h >= 0 && ha(via, h))
@@ -54,22 +42,14 @@ template <int W> void fissa(Completamento<W> &k, int c, int v) {
   }
 }
 
-// Trails the values in via, about to be taken from empty cell c.
-template <int W> void tracciavalori(Completamento<W> &k, int c, const RigaDi<W> &via) {
-  for (int v = primo(via); v >= 0; v = prossimo(via, v + 1))
-    k.traccia.push_back({c, v});
-}
-
 // Takes the values in via from cell c, which holds some of them and is
 // empty; trailed.  A cell left with one value is queued.  False when c is
 // left with none.
 template <int W>
 [[gnu::noinline]] bool restringi(Completamento<W> &k, int c, const RigaDi<W> &via) {
   RigaDi<W> &p = k.possibili[c];
-  tracciavalori(k, c, p & via);
   perdeposti(k, c, p & via);
   p = senza(p, via);
-  sfila(k, c, via);
   if (vuota(p)) {
     ++k.peso[c];
     return false;
@@ -95,7 +75,6 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   k.fase[c] = v + 1;
   RigaDi<W> via;
   metti(via, v);
-  tracciavalori(k, c, senza(k.possibili[c], via));
   perdeposti(k, c, senza(k.possibili[c], via));
   k.possibili[c] = via;
   const int n = k.n, i = c / n, j = c % n;
@@ -111,36 +90,31 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   return ok;
 }
 
-// Fills the queued cells that have one value left.
-template <int W> bool svuotacoda(Completamento<W> &k) {
-  while (!k.coda.empty()) {
-    const int c = k.coda.back();
-    k.coda.pop_back();
-    if (k.valore[c] == 0 && !assegna(k, c, primo(k.possibili[c])))
-      return false;
-  }
-  return true;
-}
-
-// Values with exactly one place in a unit get it; false when a value that
-// the unit must hold has no place left.  Rows and columns hold every value;
-// so do boxes when the side is a square (the units counted in quanti).
-// Looks only at the values queued by perdeposti since.
-template <int W> bool unicinelleunita(Completamento<W> &k) {
-  while (!k.soli.empty()) {
-    const int h = k.soli.back();
-    k.soli.pop_back();
-    // Counts only fall while propagating: one queued at one may be at none.
-    if (k.quanti[h] == 0)
-      return false;
-    const int v = h % k.n;
-    int dove = -1;
-    for (int c : k.forma.unita[static_cast<std::size_t>(h / k.n)])
-      if (ha(k.possibili[c], v))
-        dove = c;
-    if (k.valore[dove] != 0)
-      continue;
-    if (!assegna(k, dove, v) || !svuotacoda(k))
+// Deduces until nothing changes, false on a contradiction: a queued cell
+// with one value left gets it, and, when `unita`, a value with one place
+// left in a unit takes it (a value with none is a contradiction).  Rows and
+// columns hold every value; so do boxes when the side is a square (the
+// units counted in quanti).  Looks only at the cells and values queued
+// since, each cell before any unit.
+template <int W> bool propaga(Completamento<W> &k, bool unita = true) {
+  while (!k.coda.empty() || (unita && !k.soli.empty())) {
+    int c = -1, v = 0;
+    if (!k.coda.empty()) {
+      c = k.coda.back();
+      k.coda.pop_back();
+      v = primo(k.possibili[c]);
+    } else {
+      const int h = k.soli.back();
+      k.soli.pop_back();
+      // Counts only fall while propagating: one queued at one may be at none.
+      if (k.quanti[h] == 0)
+        return false;
+      v = h % k.n;
+      for (int d : k.forma.unita[static_cast<std::size_t>(h / k.n)])
+        if (ha(k.possibili[d], v))
+          c = d;
+    }
+    if (k.valore[c] == 0 && !assegna(k, c, v))
       return false;
   }
   return true;
@@ -232,19 +206,15 @@ template <int W> bool abbinabili(Completamento<W> &k) {
   return true;
 }
 
-// Deduces until nothing changes (the cells and units with one choice left);
-// false on a contradiction.
-template <int W> bool propaga(Completamento<W> &k) {
-  return svuotacoda(k) && unicinelleunita(k);
-}
-
 // Takes the grid back to the trail's first `marca` changes, a state where
 // propagation had come to rest.
 template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
   while (k.traccia.size() > marca) {
     const Traccia t = k.traccia.back();
     if (t.valore >= 0) {
-      riprendeposto(k, t.cella, t.valore);
+      const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(t.cella)];
+      for (int x = 0; x < k.forma.unitapercella; ++x)
+        ++k.quanti[u[x] * k.n + t.valore];
       metti(k.possibili[t.cella], t.valore);
     }
     k.valore[t.cella] = 0;
@@ -445,7 +415,7 @@ template <int W> bool ripara(Completamento<W> &k) {
     int v = primo(k.possibili[c]);
     if (k.fase[c] != 0 && ha(k.possibili[c], k.fase[c] - 1))
       v = k.fase[c] - 1;
-    if (!assegna(k, c, v) || !svuotacoda(k))
+    if (!assegna(k, c, v) || !propaga(k, false))
       return false;
   }
   tieni(k, k.valore);
