@@ -158,9 +158,9 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
 // it was given (fissa).  Only a unit whose matching a change has broken
 // matches again (daabbinare: a cell lost its matched value, or took
 // another): it starts from what is left of its last matching, then gives
-// any value left free, and only then looks for augmenting paths.  Undoing
-// keeps a kept matching whole: the cells get back values, and those
-// emptied take back the values they held, which the others lacked.
+// each cell left out a free value if it has one, else an augmenting path.
+// Undoing keeps a kept matching whole: the cells get back values, and
+// those emptied take back the values they held, which the others lacked.
 // Rows and columns, and from side opzioni.latoscatoleabbinate on boxes too
 // (k.abbinamenti.quante units in all).  Off for sides that are not squares:
 // there the failures come from the box rule, and on their empty grids it
@@ -189,12 +189,6 @@ template <int W> bool abbinabili(Completamento<W> &k) {
       }
     }
     for (int p : m.senzavalore) {
-      const RigaDi<W> liberi = senza(k.possibili[u[p]], m.presi);
-      if (!vuota(liberi)) {
-        m.postoabbinato[primo(liberi)] = p;
-        metti(m.presi, primo(liberi));
-        continue;
-      }
       m.provati = RigaDi<W>{};
       if (!aumenta(k, u, p))
         return false;
@@ -374,15 +368,23 @@ template <int W> void poni(Completamento<W> &k, std::size_t b) {
   }
 }
 
+// Takes the top level off the stack, and off the check's grid if placed.
+template <int W> void levacima(Completamento<W> &k) {
+  const std::size_t a = k.livelli.size() - 1;
+  if (k.pronti > a) {
+    annulla(k, k.livelli[a].marca);
+    k.pronti = a;
+  }
+  for (int c : k.livelli[a].celle)
+    k.base[c] = 0;
+  k.livelli.pop_back();
+}
+
 // Drops the check's own level (the grid of the last question, kept for
 // the node the search may enter next), if there is one.
 template <int W> void lasciaipotesi(Completamento<W> &k) {
-  if (!k.ipotesi)
-    return;
-  annulla(k, k.livelli.back().marca);
-  k.base[k.livelli.back().celle[0]] = 0;
-  k.livelli.pop_back();
-  --k.pronti;
+  if (k.ipotesi)
+    levacima(k);
   k.ipotesi = false;
 }
 
@@ -537,14 +539,6 @@ Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long lim
   return r;
 }
 
-// Whether the learning engine may take a question on `credito` units: it
-// is started, or not yet sized (at the first question), or sized within
-// its bound and its building within the allowance.
-template <int W> bool motoreutile(const Completamento<W> &k, long long credito) {
-  return k.consat && (k.sat.motore || k.sat.inizio.empty() ||
-                      k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito);
-}
-
 // The learning engine on the asked grid, which extends the first level's, with
 // v at cell c, on `limite` units: a share of them goes first to whether
 // the first grid has one completion only.  Started at the first question
@@ -598,8 +592,7 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   k.q = latoquadrato(n);
   Forma<W> &f = k.forma;
   f.quadrata = k.q * k.q == n;
-  for (int v = 0; v < n; ++v)
-    metti(f.tuttivalori, v);
+  f.tuttivalori = intervallo<W>(0, n);
   f.unita.resize(static_cast<std::size_t>(f.quadrata ? 3 * n : 2 * n));
   f.unitapercella = f.quadrata ? 3 : 2;
   for (int c = 0; c < n * n; ++c) {
@@ -617,12 +610,9 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
     }
   const std::size_t celle = static_cast<std::size_t>(n * n);
   k.possibili.resize(celle);
-  k.valore.resize(celle);
-  k.base.resize(celle);
-  k.visto.resize(celle);
-  k.testimone.resize(celle);
   k.peso.resize(celle);
-  k.fase.resize(celle);
+  for (std::vector<int> *v : {&k.valore, &k.base, &k.visto, &k.testimone, &k.fase})
+    v->resize(celle);
   k.quanti.resize(f.unita.size() * static_cast<std::size_t>(n));
   Abbinamenti<W> &m = k.abbinamenti;
   m.quante = f.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
@@ -656,13 +646,7 @@ template <int W> void toglilivello(Completamento<W> &k) {
   lasciaipotesi(k);
   const std::size_t a = k.livelli.size() - 1;
   vedi(k, std::min(k.vistofino, a));
-  if (k.pronti > a) {
-    annulla(k, k.livelli[a].marca);
-    k.pronti = a;
-  }
-  for (int c : k.livelli[a].celle)
-    k.base[c] = 0;
-  k.livelli.pop_back();
+  levacima(k);
   if (a == 0) {
     // A new first level: the engine's ground goes with the old one.
     k.possibiliradice.clear();
@@ -686,7 +670,12 @@ Risposta completabile(Completamento<W> &k, std::size_t a, int i, int j, int v, l
   // stands behind it: it finds completions near the kept one, and
   // contradictions within reach, faster; the engine proves the hard "no"s,
   // and what it learns stays for the questions after.
-  const bool conmotore = motoreutile(k, credito);
+  // The engine may take the question: it is started, or not yet sized (at
+  // its first question), or sized within its bound and its building within
+  // the allowance.
+  const bool conmotore =
+      k.consat && (k.sat.motore || k.sat.inizio.empty() ||
+                   k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito);
   const Risposta r = esplora(
       k, a, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
   if (r != Risposta::forse || !conmotore || credito - k.spesi <= 0)

@@ -28,12 +28,6 @@ void ChiudiMotoreSat::operator()(MotoreSat *m) const {
 
 namespace {
 
-void clausola(CaDiCaL::Solver &s, std::initializer_list<int> lits) {
-  for (int l : lits)
-    s.add(l);
-  s.add(0);
-}
-
 // Exactly one of the literals, or at most one when `almeno` is false; "at
 // most one" between any two (a sequential counter took more conflicts and
 // time on every set replayed).
@@ -45,7 +39,8 @@ void unodi(CaDiCaL::Solver &s, std::span<const int> lits, bool almeno) {
   }
   for (std::size_t a = 0; a < lits.size(); ++a)
     for (std::size_t b = a + 1; b < lits.size(); ++b)
-      clausola(s, {-lits[a], -lits[b]});
+      for (int l : {-lits[a], -lits[b], 0})
+        s.add(l);
 }
 
 // Solves under the assumptions already made, for at most `limite`
@@ -191,5 +186,6 @@ void avanzaunicita(Sat &s, long long limite) {
   if (s.unicita == Sat::Unicita::unica || s.unicita == Sat::Unicita::nessuna)
     s.motore.reset();
   else if (s.unicita == Sat::Unicita::molte)
-    clausola(s.motore->sat, {-s.attiva});
+    for (int l : {-s.attiva, 0})
+      s.motore->sat.add(l);
 }
