@@ -77,7 +77,7 @@ int variabile(const Sat &s, int c, int v) {
 // in cell order.  A group may be empty: then no completion exists.
 template <class F> void pergruppo(const Sat &s, F f) {
   const int n = s.n, q = latoquadrato(n), bande = n / q;
-  std::vector<int> lits(static_cast<std::size_t>(s.variabili));
+  std::vector<int> lits(s.valori.size());
   std::iota(lits.begin(), lits.end(), 1);
   for (int c = 0; c < n * n; ++c) {
     const int da = s.inizio[static_cast<std::size_t>(c)];
@@ -112,7 +112,6 @@ void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<i
   s.soluzione.clear();
   s.valori = valori;
   s.inizio = inizio;
-  s.variabili = static_cast<int>(valori.size());
   s.coppie = 0;
   pergruppo(s, [&](std::span<const int> lits, bool) {
     s.coppie += static_cast<long long>(lits.size()) * (static_cast<long long>(lits.size()) - 1) / 2;
@@ -127,7 +126,7 @@ void avviasat(Sat &s) {
   // to the saved values suit questions whose grids differ little; on the
   // hard 25 x 25 collection's questions it took a quarter fewer conflicts.
   sat.configure("sat");
-  sat.reserve(s.variabili);
+  sat.reserve(static_cast<int>(s.valori.size()));
   pergruppo(s, [&](std::span<const int> lits, bool almeno) { unodi(sat, lits, almeno); });
   sat.connect_learner(s.motore.get());
 }

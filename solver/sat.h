@@ -32,7 +32,6 @@ struct Sat {
   };
   int n = 0;
   std::vector<int> radice; // [cell]: the first grid, 0 empty
-  int variabili = 0;       // variables of the engine
   long long coppie = 0;    // its two-literal clauses, as first given
   std::vector<int> valori; // [variable - 1]: its value (1..n); a cell's variables are
                            // consecutive, in cell order, values rising
