@@ -546,7 +546,9 @@ Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long lim
 // opzioni.migliaiadiclausole, never: the answer stays open.
 template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long long limite) {
   const Opzioni &o = k.opzioni;
-  if (k.sat.inizio.empty())
+  // Sized only within the first level's own bound: the question may have
+  // been let through before that level was placed.
+  if (k.consat && k.sat.inizio.empty())
     misuramotore(k);
   if (!k.consat) // past its bound
     return Risposta::forse;
