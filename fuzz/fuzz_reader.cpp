@@ -100,8 +100,7 @@ void verificapezzi(const std::string &testo, const Lettura &intero) {
   }
   const Lettura l = concludi(a);
   VERIFICA(l.valida == intero.valida && l.griglia == intero.griglia);
-  VERIFICA(l.riga == intero.riga && l.colonna == intero.colonna);
-  VERIFICA(l.messaggio == intero.messaggio);
+  VERIFICA(l.riga == intero.riga && l.colonna == intero.colonna && l.messaggio == intero.messaggio);
 }
 
 } // namespace
