@@ -24,7 +24,7 @@ bool imposta(Opzioni &o, const std::string &nome, long long valore) {
       {"clausoleperunitacostruzione", &nuove.clausoleperunitacostruzione},
       {"pesounicita", &nuove.pesounicita}};
   const std::pair<const char *, int *> lati[] = {
-      {"latoscatoleabbinate", &nuove.latoscatoleabbinate}};
+      {"latoscatoleabbinate", &nuove.latoscatoleabbinate}, {"potaturafino", &nuove.potaturafino}};
   bool trovato = false;
   for (const auto &[n, campo] : numeri)
     if (nome == n)

@@ -24,6 +24,7 @@ template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &vi
         k.soli.push_back(u[x] * k.n + v);
   }
   for (int x = 0; x < k.abbinamenti.percella; ++x) {
+    k.abbinamenti.dapotare[u[x]] = 1;
     const int h = k.abbinamenti.valoretenuto[u[x + 3]];
     if (h >= 0 && ha(via, h))
       k.abbinamenti.daabbinare[u[x]] = 1;
@@ -150,6 +151,97 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
   return false;
 }
 
+// Whether unit x may hold a value that no matching of its empty cells to
+// distinct values gives some cell: that needs t of its missing values with
+// t places or fewer each, for some t below their number (they then share
+// t places).  Past opzioni.potaturafino missing values, false.
+template <int W> bool stretta(Completamento<W> &k, std::size_t x) {
+  std::vector<int> &h = k.abbinamenti.conposti;
+  std::fill(h.begin(), h.end(), 0);
+  int mancanti = 0;
+  for (int v = 0; v < k.n; ++v)
+    if (const int q = k.quanti[x * k.n + v]; q >= 2) {
+      ++h[q];
+      ++mancanti;
+    }
+  for (int t = 2, somma = 0; t < mancanti && mancanti <= k.opzioni.potaturafino; ++t)
+    if ((somma += h[t]) >= t)
+      return true;
+  return false;
+}
+
+// The empty places of unit x (bit p: place p) that those in `da` reach
+// within `entro`, following "a place points to the places its values are
+// matched to" forward (avanti) or backward.
+template <int W>
+RigaDi<W> raggiunti(const Completamento<W> &k, std::size_t x, RigaDi<W> da, const RigaDi<W> &entro,
+                    bool avanti) {
+  const Abbinamenti<W> &m = k.abbinamenti;
+  const std::vector<int> &u = k.forma.unita[x];
+  RigaDi<W> visti = da, valori{};
+  while (!vuota(da)) {
+    RigaDi<W> nuovi{};
+    if (avanti) {
+      RigaDi<W> v{};
+      for (int p = primo(da); p >= 0; p = prossimo(da, p + 1))
+        v = v | k.possibili[u[p]];
+      v = senza(v, valori);
+      valori = valori | v;
+      for (int w = primo(v); w >= 0; w = prossimo(v, w + 1))
+        metti(nuovi, m.postoabbinato[w]);
+    } else {
+      for (int p = primo(da); p >= 0; p = prossimo(da, p + 1))
+        metti(valori, m.valoretenuto[x * k.n + p]);
+      const RigaDi<W> fuori = senza(entro, visti);
+      for (int p = primo(fuori); p >= 0; p = prossimo(fuori, p + 1))
+        if (!vuota(k.possibili[u[p]] & valori))
+          metti(nuovi, p);
+    }
+    da = senza(nuovi & entro, visti);
+    visti = visti | da;
+  }
+  return visti;
+}
+
+// Takes from the empty cells of unit x, whose kept matching is whole, the
+// values that no matching of them all to distinct values gives them (t
+// cells that share t values keep those from the others, which a matching
+// alone does not see).  A cell may take a value in some matching exactly
+// when it and the place matched to the value lie on one cycle of the
+// graph of raggiunti; its parts are found one by one, each as what its
+// first place reaches both ways.  False when a cell is left without a value.
+template <int W> bool pota(Completamento<W> &k, std::size_t x) {
+  Abbinamenti<W> &m = k.abbinamenti;
+  m.dapotare[x] = 0;
+  if (!stretta(k, x))
+    return true;
+  const std::vector<int> &u = k.forma.unita[x];
+  const int *const ultimo = &m.valoretenuto[x * k.n];
+  RigaDi<W> vuote{};
+  for (int p = 0; p < k.n; ++p)
+    if (k.valore[u[p]] == 0) {
+      metti(vuote, p);
+      m.postoabbinato[ultimo[p]] = p;
+    }
+  RigaDi<W> resto = vuote;
+  while (!vuota(resto)) {
+    RigaDi<W> da{};
+    metti(da, primo(resto));
+    const RigaDi<W> parte = raggiunti(k, x, da, resto, true) & raggiunti(k, x, da, resto, false);
+    if (vuota(senza(vuote, parte)))
+      return true; // a single part: every value may go where it stands
+    resto = senza(resto, parte);
+    RigaDi<W> suoi{};
+    for (int p = primo(parte); p >= 0; p = prossimo(parte, p + 1))
+      metti(suoi, ultimo[p]);
+    for (int p = primo(parte); p >= 0; p = prossimo(parte, p + 1))
+      if (const RigaDi<W> via = senza(k.possibili[u[p]], suoi);
+          !vuota(via) && !restringi(k, u[p], via))
+        return false;
+  }
+  return true;
+}
+
 // Whether the empty cells of every line can take distinct values each: a
 // completion gives them such values, so a unit whose cells cannot all be
 // matched to distinct values of theirs has none (for example three cells
@@ -165,13 +257,16 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
 // (k.abbinamenti.quante units in all).  Off for sides that are not squares:
 // there the failures come from the box rule, and on their empty grids it
 // removed no branch.
-template <int W> bool abbinabili(Completamento<W> &k) {
+template <int W> bool abbinabili(Completamento<W> &k, bool potando = false) {
   Abbinamenti<W> &m = k.abbinamenti;
   if (!k.forma.quadrata)
     return true;
   for (std::size_t x = 0; x < static_cast<std::size_t>(m.quante); ++x) {
-    if (!m.daabbinare[x])
+    if (!m.daabbinare[x]) {
+      if (potando && m.dapotare[x] && !pota(k, x))
+        return false;
       continue;
+    }
     const std::vector<int> &u = k.forma.unita[x];
     int *const ultimo = &m.valoretenuto[x * k.n]; // [place in the unit]: its last value
     m.presi = RigaDi<W>{};
@@ -196,8 +291,25 @@ template <int W> bool abbinabili(Completamento<W> &k) {
     for (int v = primo(m.presi); v >= 0; v = prossimo(m.presi, v + 1))
       ultimo[m.postoabbinato[v]] = v;
     m.daabbinare[x] = 0;
+    if (potando && !pota(k, x))
+      return false;
   }
   return true;
+}
+
+// Propagation and the units' matchings until nothing changes, false on a
+// contradiction; each matched unit also loses the values no matching gives
+// (pota, see opzioni.potaturafino), and what that leaves is propagated.
+template <int W> bool stabilizza(Completamento<W> &k) {
+  while (true) {
+    if (!propaga(k))
+      return false;
+    const std::size_t prima = k.traccia.size();
+    if (!abbinabili(k, k.opzioni.potaturafino > 0))
+      return false;
+    if (k.traccia.size() == prima)
+      return true;
+  }
 }
 
 // Takes the grid back to the trail's first `marca` changes, a state where
@@ -288,6 +400,7 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
   const int n = k.n;
   std::fill(k.valore.begin(), k.valore.end(), 0);
   std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
+  std::fill(k.abbinamenti.dapotare.begin(), k.abbinamenti.dapotare.end(), 1);
   k.traccia.clear();
   k.coda.clear();
   k.soli.clear();
@@ -359,7 +472,7 @@ template <int W> void poni(Completamento<W> &k, std::size_t b) {
   bool ok = b > 0 || impianta(k, l.celle);
   for (std::size_t x = prima; x < l.celle.size() && b > 0; ++x)
     ok = ok && piazza(k, l.celle[x], k.base[l.celle[x]]);
-  l.contraddizione = !(ok && propaga(k) && abbinabili(k));
+  l.contraddizione = !(ok && stabilizza(k));
   if (b == 0 && k.possibiliradice.empty()) {
     // The values each cell may hold in the first level's grid: the
     // learning engine needs no variable for the others.
@@ -620,6 +733,8 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   m.quante = f.quadrata && n >= o.latoscatoleabbinate ? 3 * n : 2 * n;
   m.percella = m.quante / n;
   m.daabbinare.resize(f.unita.size());
+  m.dapotare.resize(f.unita.size());
+  m.conposti.resize(static_cast<std::size_t>(n) + 1);
   m.valoretenuto.assign(3 * celle, -1);
   m.postoabbinato.assign(static_cast<std::size_t>(n), -1);
   k.consat = true;

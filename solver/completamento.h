@@ -62,6 +62,7 @@ template <int W> struct Abbinamenti {
                                   // of Forma::unita
   int percella = 0;               // ... per cell: 2 or 3
   std::vector<char> daabbinare;   // [unit]: its kept matching broken, to match again
+  std::vector<char> dapotare;     // [unit]: a cell of it lost values since pota last saw it
   std::vector<int> valoretenuto;  // [unit * n + place]: the value the unit's kept matching
                                   // gives the place's cell, or gave it before it was
                                   // filled (-1 none yet)
@@ -69,6 +70,7 @@ template <int W> struct Abbinamenti {
   RigaDi<W> provati;              // scratch: values an augmenting path has been through
   RigaDi<W> presi;                // scratch: values matched in the unit
   std::vector<int> senzavalore;   // scratch: the unit's places its first matching left out
+  std::vector<int> conposti;      // scratch: [t]: the unit's missing values with t places
 };
 
 // The check's memory across the questions of one search, and its scratch.

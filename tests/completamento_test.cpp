@@ -224,8 +224,9 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
 // or bound would turn the check's arithmetic around.
 TEST(Completabile, ImpostazioniFuoriIntervallo) {
   EXPECT_TRUE(valida(Opzioni{}));
-  for (const Opzioni &o : {Opzioni{.creditofisso = -1}, Opzioni{.quota = 0},
-                           Opzioni{.latoscatoleabbinate = 102}, Opzioni{.clausoleperunita = 0}}) {
+  for (const Opzioni &o :
+       {Opzioni{.creditofisso = -1}, Opzioni{.quota = 0}, Opzioni{.latoscatoleabbinate = 102},
+        Opzioni{.potaturafino = 101}, Opzioni{.clausoleperunita = 0}}) {
     EXPECT_FALSE(valida(o));
     Griglia g(4, std::vector<int>(4, 0));
     preparastato(4);
