@@ -655,12 +655,13 @@ Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long lim
   return r;
 }
 
-// The learning engine on the asked grid, which extends the first level's, with
-// v at cell c, on `limite` units: a share of them goes first to whether
-// the first grid has one completion only.  Started at the first question
-// whose allowance covers its building; where its clauses would pass
-// opzioni.migliaiadiclausole, never: the answer stays open.
-template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long long limite) {
+// The learning engine on the asked grid of told level a, which extends the
+// first level's, with v at cell c, on `limite` units: a share of them goes
+// first to whether the first grid has one completion only.  Started at the
+// first question whose allowance covers its building; where its clauses
+// would pass opzioni.migliaiadiclausole, never: the answer stays open.
+template <int W>
+Risposta chiedimotore(Completamento<W> &k, std::size_t a, int c, int v, long long limite) {
   const Opzioni &o = k.opzioni;
   // Sized only within the first level's own bound: the question may have
   // been let through before that level was placed.
@@ -694,7 +695,18 @@ template <int W> Risposta chiedimotore(Completamento<W> &k, int c, int v, long l
   }
   if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
     return r;
-  const Risposta r = chiedisat(k.sat, k.visto, c, v, limite / peso);
+  // A look at a value left open, below the top level, is asked on the
+  // level's grid as the check placed it: its cells filled by propagation,
+  // and the values the matchings took, which the engine's clauses find
+  // only by search.  Those looks are the deep "no"s that close subtrees.
+  std::vector<int> escluse;
+  const bool sotto = a + 1 < k.livelli.size();
+  for (int x = 0; sotto && x < k.n * k.n; ++x) {
+    const RigaDi<W> via = senza(k.possibiliradice[x], k.possibili[x]);
+    for (int w = primo(via); w >= 0 && x != c && k.valore[x] == 0; w = prossimo(via, w + 1))
+      escluse.push_back(x * k.n + w);
+  }
+  const Risposta r = chiedisat(k.sat, sotto ? k.valore : k.visto, c, v, limite / peso, escluse);
   k.spesi += k.sat.spesi * peso;
   if (r == Risposta::si)
     tieni(k, k.sat.modello);
@@ -800,7 +812,7 @@ Risposta completabile(Completamento<W> &k, std::size_t a, int i, int j, int v, l
       k, a, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
   if (r != Risposta::forse || !conmotore || credito - k.spesi <= 0)
     return r;
-  return chiedimotore(k, c, v, credito - k.spesi);
+  return chiedimotore(k, a, c, v, credito - k.spesi);
 }
 
 template void preparacompletamento(Completamento<1> &, int, const Opzioni &);

@@ -131,7 +131,8 @@ void avviasat(Sat &s) {
   sat.connect_learner(s.motore.get());
 }
 
-Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite) {
+Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
+                   const std::vector<int> &escluse) {
   s.spesi = 0;
   const int n = s.n;
   CaDiCaL::Solver &sat = s.motore->sat;
@@ -148,6 +149,9 @@ Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long l
       sat.assume(var(x, g));
   }
   sat.assume(var(c, v));
+  for (int e : escluse)
+    if (const int l = var(e / n, e % n + 1))
+      sat.assume(-l);
   const int esito = risolvi(s, limite);
   if (esito == 10)
     leggimodello(s, s.modello);

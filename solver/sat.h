@@ -57,9 +57,12 @@ void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<i
 void avviasat(Sat &s);
 
 // Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
-// with v (1..n) at cell c has a completion: si (with it in s.modello), no,
-// or forse after about `limite` conflicts.  s.spesi: the conflicts spent.
-Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite);
+// with v (1..n) at cell c and without the values `escluse` (each
+// cell * n + value - 1, at empty cells) has a completion: si (with it in
+// s.modello), no, or forse after about `limite` conflicts.  s.spesi: the
+// conflicts spent.
+Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
+                   const std::vector<int> &escluse = {});
 
 // Works for about `limite` conflicts on whether radice has one completion
 // only: ignota to verifica or nessuna, verifica to unica or molte.  Once the
