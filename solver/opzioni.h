@@ -52,37 +52,37 @@ struct Opzioni {
   // Branches the check's own search may spend on a question before the
   // learning engine takes it up (0..): the own search finds completions
   // near the kept one and the near contradictions fast (on the large
-  // random grids' questions, without it the check took ten times as
-  // long); the hard "no"s are the engine's.
+  // random grids' questions, without it the check was many times
+  // slower); the hard "no"s are the engine's.
   long long ramiprimadelsat = 64;
   // The most clauses the learning engine may be given, in thousands of
   // two-literal clauses (0..1000000): it holds a variable per empty cell
-  // and candidate value of the first level's grid (the root's), and a clause per
-  // pair of them that exclude each other.  Each million took about 155 MiB
-  // of the engine's memory and half a second to build (empty grids of side
-  // 25 and 36).  The hard 25 x 25 puzzles need about twenty thousand, and
-  // there the engine more than pays.  A million takes in the 36 x 36 grids
-  // with 30 to 45 % of the cells given, whose open values the engine then
-  // closes, and which a hundred thousand left to the own search; the empty
-  // 16 x 16 grid then pays for building it (docs/design.md).  The 49 x 49
-  // grids with 30 % given and the 64 x 64 grids with 30 to 40 % given need
-  // more: several million, over a gigabyte for the 64 x 64 ones.
+  // and candidate value of the first level's grid (the root's), and a
+  // clause per pair of them that exclude each other.  The engine's memory
+  // and the time to build it grow in proportion.  The hard 25 x 25 puzzles
+  // need about twenty thousand, and there the engine more than pays.  A
+  // million takes in the 36 x 36 grids with 30 to 45 % of the cells given,
+  // whose open values the engine then closes, and which a hundred thousand
+  // left to the own search; the empty 16 x 16 grid then pays for building
+  // it (docs/design.md).  The 49 x 49 grids with 30 % given and the 64 x 64
+  // grids with 30 to 40 % given need more: several million, more memory
+  // than the rest of the search.
   long long migliaiadiclausole = 1000;
   // Clauses of the learning engine per unit its conflict costs (1..): a
   // conflict of a larger engine takes longer.  About the engine of a hard
   // 25 x 25 puzzle, whose conflicts cost one unit each.
   long long clausoleperunita = 20000;
-  // Clauses built per unit (1..): building the engine costs about half a
-  // microsecond a clause, a branch at side 25 about five.
+  // Clauses built per unit (1..): building ten of the engine's clauses
+  // costs about as much as a branch of the own search at side 25.
   long long clausoleperunitacostruzione = 10;
   // How many times a question's allowance the learning engine also gives
   // to whether the first grid has one completion only (0..): that answers
   // every later question at once, so it is worth more than any one.  Out
-  // of the allowance, the hard puzzles' proofs spent it all: g09 then ran
-  // past a minute; with three times the allowance, the empty 100 x 100
-  // grid took half as long again.  Given from the engine's first question on,
-  // it took a tenth fewer conflicts on the hard collection than from
-  // 20 000 conflicts on; once and 16 times did no better.
+  // of the allowance, the hard puzzles' proofs spent it all and left the
+  // questions after them open; a larger allowance instead slowed the empty
+  // 100 x 100 grid.  Given from the engine's first question on, it took
+  // fewer conflicts on the hard collection than given later; once and 16
+  // times did no better.
   long long pesounicita = 4;
 };
 
