@@ -18,10 +18,20 @@ template <int W> inline bool vuota(const RigaDi<W> &r) {
   return o == 0;
 }
 
+// The bits set in a word, summed in place by pairs, nibbles and bytes:
+// std::popcount is a library call on plain x86-64, which has no
+// instruction for it.
+inline int contaparola(std::uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555U;
+  x = (x & 0x3333333333333333U) + ((x >> 2) & 0x3333333333333333U);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FU;
+  return static_cast<int>((x * 0x0101010101010101U) >> 56);
+}
+
 template <int W> inline int conta(const RigaDi<W> &r) {
   int c = 0;
   for (int k = 0; k < W; ++k)
-    c += std::popcount(r.w[k]);
+    c += contaparola(r.w[k]);
   return c;
 }
 

@@ -156,15 +156,17 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
 // t places or fewer each, for some t below their number (they then share
 // t places).  Past opzioni.potaturafino missing values, false.
 template <int W> bool stretta(Completamento<W> &k, std::size_t x) {
-  std::vector<int> &h = k.abbinamenti.conposti;
-  std::fill(h.begin(), h.end(), 0);
+  const int *const quanti = &k.quanti[x * k.n];
   int mancanti = 0;
   for (int v = 0; v < k.n; ++v)
-    if (const int q = k.quanti[x * k.n + v]; q >= 2) {
-      ++h[q];
-      ++mancanti;
-    }
-  for (int t = 2, somma = 0; t < mancanti && mancanti <= k.opzioni.potaturafino; ++t)
+    mancanti += quanti[v] >= 2;
+  if (mancanti > k.opzioni.potaturafino)
+    return false;
+  std::vector<int> &h = k.abbinamenti.conposti;
+  std::fill(h.begin(), h.end(), 0);
+  for (int v = 0; v < k.n; ++v)
+    ++h[quanti[v]];
+  for (int t = 2, somma = 0; t < mancanti; ++t)
     if ((somma += h[t]) >= t)
       return true;
   return false;
