@@ -79,16 +79,24 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   perdeposti(k, c, senza(k.possibili[c], via));
   k.possibili[c] = via;
   const int n = k.n, i = c / n, j = c % n;
-  bool ok = true;
-  for (int x = 0; x < n; ++x) {
-    ok = ok && escludi(k, i * n + x, via);
-    ok = ok && escludi(k, x * n + j, via);
+  // Cell by cell along the row and the column, then the box, each only
+  // until the cells that could take v, besides c, are all met.
+  int riga = k.quanti[i * n + v] - 1, colonna = k.quanti[(n + j) * n + v] - 1;
+  for (int x = 0; x < n && riga + colonna > 0; ++x) {
+    const int d = i * n + x, e = x * n + j;
+    if (k.valore[d] == 0 && ha(k.possibili[d], v) && (--riga, !restringi(k, d, via)))
+      return false;
+    if (k.valore[e] == 0 && ha(k.possibili[e], v) && (--colonna, !restringi(k, e, via)))
+      return false;
   }
   const int r0 = i / k.q * k.q, c0 = j / k.q * k.q;
-  for (int r = r0; r < r0 + k.q; ++r)
+  int scatola = k.forma.quadrata ? k.quanti[k.forma.posti[c][2] * n + v] - 1 : n;
+  for (int r = r0; r < r0 + k.q && scatola > 0; ++r)
     for (int s = c0; s < c0 + k.q; ++s)
-      ok = ok && escludi(k, r * n + s, via);
-  return ok;
+      if (k.valore[r * n + s] == 0 && ha(k.possibili[r * n + s], v) &&
+          (--scatola, !restringi(k, r * n + s, via)))
+        return false;
+  return true;
 }
 
 // Deduces until nothing changes, false on a contradiction: a queued cell
