@@ -159,27 +159,6 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
   return false;
 }
 
-// Whether unit x may hold a value that no matching of its empty cells to
-// distinct values gives some cell: that needs t of its missing values with
-// t places or fewer each, for some t below their number (they then share
-// t places).  Past opzioni.potaturafino missing values, false.
-template <int W> bool stretta(Completamento<W> &k, std::size_t x) {
-  const int *const quanti = &k.quanti[x * k.n];
-  int mancanti = 0;
-  for (int v = 0; v < k.n; ++v)
-    mancanti += quanti[v] >= 2;
-  if (mancanti > k.opzioni.potaturafino)
-    return false;
-  std::vector<int> &h = k.abbinamenti.conposti;
-  std::fill(h.begin(), h.end(), 0);
-  for (int v = 0; v < k.n; ++v)
-    ++h[quanti[v]];
-  for (int t = 2, somma = 0; t < mancanti; ++t)
-    if ((somma += h[t]) >= t)
-      return true;
-  return false;
-}
-
 // The empty places of unit x (bit p: place p) that those in `da` reach
 // within `entro`, following "a place points to the places its values are
 // matched to" forward (avanti) or backward.
@@ -219,11 +198,16 @@ RigaDi<W> raggiunti(const Completamento<W> &k, std::size_t x, RigaDi<W> da, cons
 // alone does not see).  A cell may take a value in some matching exactly
 // when it and the place matched to the value lie on one cycle of the
 // graph of raggiunti; its parts are found one by one, each as what its
-// first place reaches both ways.  False when a cell is left without a value.
+// first place reaches both ways.  A unit with more than
+// opzioni.potaturafino values to place is left as it is.  False when a cell
+// is left without a value.
 template <int W> bool pota(Completamento<W> &k, std::size_t x) {
   Abbinamenti<W> &m = k.abbinamenti;
   m.dapotare[x] = 0;
-  if (!stretta(k, x))
+  int mancanti = 0; // missing values with two places or more
+  for (int v = 0; v < k.n; ++v)
+    mancanti += k.quanti[x * k.n + v] >= 2;
+  if (mancanti > k.opzioni.potaturafino)
     return true;
   const std::vector<int> &u = k.forma.unita[x];
   const int *const ultimo = &m.valoretenuto[x * k.n];
@@ -759,7 +743,6 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   m.percella = m.quante / n;
   m.daabbinare.resize(f.unita.size());
   m.dapotare.resize(f.unita.size());
-  m.conposti.resize(static_cast<std::size_t>(n) + 1);
   m.valoretenuto.assign(3 * celle, -1);
   m.postoabbinato.assign(static_cast<std::size_t>(n), -1);
   k.consat = true;

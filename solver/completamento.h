@@ -70,7 +70,6 @@ template <int W> struct Abbinamenti {
   RigaDi<W> provati;              // scratch: values an augmenting path has been through
   RigaDi<W> presi;                // scratch: values matched in the unit
   std::vector<int> senzavalore;   // scratch: the unit's places its first matching left out
-  std::vector<int> conposti;      // scratch: [t]: the unit's missing values with t places
 };
 
 // The check's memory across the questions of one search, and its scratch.
