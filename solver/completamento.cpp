@@ -60,10 +60,12 @@ template <int W>
   return true;
 }
 
-// Takes the values in via from cell c if it is empty (see restringi).
+// Takes the value in via from cell c if it is empty and can still take
+// it, one of the `resto` cells to meet (see restringi).
 template <int W>
-[[gnu::always_inline]] inline bool escludi(Completamento<W> &k, int c, const RigaDi<W> &via) {
-  return k.valore[c] != 0 || vuota(k.possibili[c] & via) || restringi(k, c, via);
+[[gnu::always_inline]] inline bool escludi(Completamento<W> &k, int c, const RigaDi<W> &via,
+                                           int &resto) {
+  return k.valore[c] != 0 || vuota(k.possibili[c] & via) || (--resto, restringi(k, c, via));
 }
 
 // Places value v+1 (still possible there) in empty cell c and takes it from
@@ -82,19 +84,14 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   // Cell by cell along the row and the column, then the box, each only
   // until the cells that could take v, besides c, are all met.
   int riga = k.quanti[i * n + v] - 1, colonna = k.quanti[(n + j) * n + v] - 1;
-  for (int x = 0; x < n && riga + colonna > 0; ++x) {
-    const int d = i * n + x, e = x * n + j;
-    if (k.valore[d] == 0 && ha(k.possibili[d], v) && (--riga, !restringi(k, d, via)))
+  for (int x = 0; x < n && riga + colonna > 0; ++x)
+    if (!escludi(k, i * n + x, via, riga) || !escludi(k, x * n + j, via, colonna))
       return false;
-    if (k.valore[e] == 0 && ha(k.possibili[e], v) && (--colonna, !restringi(k, e, via)))
-      return false;
-  }
   const int r0 = i / k.q * k.q, c0 = j / k.q * k.q;
   int scatola = k.forma.quadrata ? k.quanti[k.forma.posti[c][2] * n + v] - 1 : n;
   for (int r = r0; r < r0 + k.q && scatola > 0; ++r)
     for (int s = c0; s < c0 + k.q; ++s)
-      if (k.valore[r * n + s] == 0 && ha(k.possibili[r * n + s], v) &&
-          (--scatola, !restringi(k, r * n + s, via)))
+      if (!escludi(k, r * n + s, via, scatola))
         return false;
   return true;
 }
