@@ -71,7 +71,7 @@ template <int W> inline void togli(RigaDi<W> &r, int k) {
   parola(r, k) &= ~(std::uint64_t{1} << (k & 63));
 }
 // Sets bit k to b.
-template <int W> inline void poni(RigaDi<W> &r, int k, bool b) {
+template <int W> inline void scrivibit(RigaDi<W> &r, int k, bool b) {
   std::uint64_t &p = parola(r, k);
   p = (p & ~(std::uint64_t{1} << (k & 63))) | (std::uint64_t{b} << (k & 63));
 }

@@ -450,7 +450,7 @@ template <int W> bool puoentrare(const Completamento<W> &k) {
 // the levels below (at rest), and propagates; a level over one without
 // completion has none either.  The first level is planted whole from the
 // empty grid.
-template <int W> void poni(Completamento<W> &k, std::size_t b) {
+template <int W> void ponilivello(Completamento<W> &k, std::size_t b) {
   Livello &l = k.livelli[b];
   const std::size_t prima = l.fatte;
   if (prima == 0)
@@ -507,7 +507,7 @@ template <int W> void allinea(Completamento<W> &k, std::size_t a) {
   }
   for (std::size_t b = k.pronti > 0 ? k.pronti - 1 : 0; b <= a; ++b)
     if (k.livelli[b].fatte < k.livelli[b].celle.size() || b >= k.pronti)
-      poni(k, b);
+      ponilivello(k, b);
   k.pronti = a + 1;
 }
 

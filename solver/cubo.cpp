@@ -65,7 +65,7 @@ template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &
   // segna took every cell for filled: the empty ones, row- and column-wise.
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j)
-      poni(c.vuotecolonna[j], i, ha(vuote[i], j));
+      scrivibit(c.vuotecolonna[j], i, ha(vuote[i], j));
   std::copy(vuote.begin(), vuote.end(), c.vuoteriga.begin());
   // Value v+1 is a candidate at (i, j) when the cell is empty, and neither
   // the row, nor the column, nor the box holds it.

@@ -166,7 +166,7 @@ template <int W, int L> [[gnu::noinline]] void allunga(CuboDi<W, L> &c) {
 
 // Brings bit j of colsole[v] in line with column j of plane v.
 template <int W, int L> inline void riconta(CuboDi<W, L> &c, int v, int j) {
-  poni(c.colsole[v], j, unico(colonna(c, v, j)));
+  scrivibit(c.colsole[v], j, unico(colonna(c, v, j)));
 }
 
 // Logs the removal of value v+1 at (i, j), already cleared from its row and
@@ -248,7 +248,7 @@ template <int W, int L>
   togli(resto, v);
   for (int m = primo(resto); m >= 0; m = primo(resto)) {
     togli(resto, m);
-    poni(sole[m], j, unico(colonne[m * n + j] & vuotecolonna[j]));
+    scrivibit(sole[m], j, unico(colonne[m * n + j] & vuotecolonna[j]));
     quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
   }
   // v+1 from the other cells of row i, column j and the box: plane v only.
@@ -260,7 +260,7 @@ template <int W, int L>
     for (int k = primo(via); k >= 0; k = primo(via)) {
       togli(via, k);
       togli(pc[k], r);
-      poni(sole[v], k, unico(pc[k] & vuotecolonna[k]));
+      scrivibit(sole[v], k, unico(pc[k] & vuotecolonna[k]));
       togli(valori[r * n + k], v);
       qv[bi] = senza(qv[bi], bandacol[banda[k]]);
       annota(v, r, k);
