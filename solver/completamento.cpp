@@ -43,6 +43,14 @@ template <int W> void fissa(Completamento<W> &k, int c, int v) {
   }
 }
 
+// Cell c is filled (piena) or emptied again: its place in each matched
+// unit leaves or rejoins the unit's empty places.
+template <int W> void segnapiena(Completamento<W> &k, int c, bool piena) {
+  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
+  for (int x = 0; x < k.abbinamenti.percella; ++x)
+    scrivibit(k.abbinamenti.vuote[u[x]], u[x + 3] - u[x] * k.n, !piena);
+}
+
 // Takes the values in via from cell c, which holds some of them and is
 // empty; trailed.  A cell left with one value is queued.  False when c is
 // left with none.
@@ -74,6 +82,7 @@ template <int W>
 template <int W> bool assegna(Completamento<W> &k, int c, int v) {
   k.traccia.push_back({c, -1});
   fissa(k, c, v);
+  segnapiena(k, c, true);
   k.valore[c] = v + 1;
   k.fase[c] = v + 1;
   RigaDi<W> via;
@@ -208,12 +217,9 @@ template <int W> bool pota(Completamento<W> &k, std::size_t x) {
     return true;
   const std::vector<int> &u = k.forma.unita[x];
   const int *const ultimo = &m.valoretenuto[x * k.n];
-  RigaDi<W> vuote{};
-  for (int p = 0; p < k.n; ++p)
-    if (k.valore[u[p]] == 0) {
-      metti(vuote, p);
-      m.postoabbinato[ultimo[p]] = p;
-    }
+  const RigaDi<W> vuote = m.vuote[x];
+  for (int p = primo(vuote); p >= 0; p = prossimo(vuote, p + 1))
+    m.postoabbinato[ultimo[p]] = p;
   RigaDi<W> resto = vuote;
   while (!vuota(resto)) {
     RigaDi<W> da{};
@@ -262,10 +268,9 @@ template <int W> bool abbinabili(Completamento<W> &k, bool potando = false) {
     int *const ultimo = &m.valoretenuto[x * k.n]; // [place in the unit]: its last value
     m.presi = RigaDi<W>{};
     m.senzavalore.clear();
-    for (int p = 0; p < k.n; ++p) {
+    const RigaDi<W> vuote = m.vuote[x];
+    for (int p = primo(vuote); p >= 0; p = prossimo(vuote, p + 1)) {
       const int c = u[p];
-      if (k.valore[c] != 0)
-        continue;
       const int h = ultimo[p];
       if (h >= 0 && ha(k.possibili[c], h) && !ha(m.presi, h)) {
         m.postoabbinato[h] = p;
@@ -313,6 +318,8 @@ template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
       for (int x = 0; x < k.forma.unitapercella; ++x)
         ++k.quanti[u[x] * k.n + t.valore];
       metti(k.possibili[t.cella], t.valore);
+    } else {
+      segnapiena(k, t.cella, false);
     }
     k.valore[t.cella] = 0;
     k.traccia.pop_back();
@@ -392,6 +399,7 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
   std::fill(k.valore.begin(), k.valore.end(), 0);
   std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
   std::fill(k.abbinamenti.dapotare.begin(), k.abbinamenti.dapotare.end(), 1);
+  std::fill(k.abbinamenti.vuote.begin(), k.abbinamenti.vuote.end(), k.forma.tuttivalori);
   k.traccia.clear();
   k.coda.clear();
   k.soli.clear();
@@ -407,6 +415,7 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
     const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
     for (int x = 0; x < k.abbinamenti.percella; ++x)
       k.abbinamenti.valoretenuto[u[x + 3]] = v;
+    segnapiena(k, c, true);
   }
   std::fill(k.quanti.begin(), k.quanti.end(), 0);
   bool ok = true;
@@ -740,6 +749,7 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   m.percella = m.quante / n;
   m.daabbinare.resize(f.unita.size());
   m.dapotare.resize(f.unita.size());
+  m.vuote.resize(f.unita.size());
   m.valoretenuto.assign(3 * celle, -1);
   m.postoabbinato.assign(static_cast<std::size_t>(n), -1);
   k.consat = true;

@@ -63,6 +63,7 @@ template <int W> struct Abbinamenti {
   int percella = 0;               // ... per cell: 2 or 3
   std::vector<char> daabbinare;   // [unit]: its kept matching broken, to match again
   std::vector<char> dapotare;     // [unit]: a cell of it lost values since pota last saw it
+  std::vector<RigaDi<W>> vuote;   // [matched unit]: its empty places (bit p: place p)
   std::vector<int> valoretenuto;  // [unit * n + place]: the value the unit's kept matching
                                   // gives the place's cell, or gave it before it was
                                   // filled (-1 none yet)
