@@ -114,6 +114,13 @@ template <int W> inline int prossimo(const RigaDi<W> &r, int k) {
   return -1;
 }
 
+// Calls f(k) for each set bit k, lowest first.
+template <int W, class F> inline void perognibit(const RigaDi<W> &r, F f) {
+  for (int p = 0; p < W; ++p)
+    for (std::uint64_t x = r.w[p]; x != 0; x &= x - 1)
+      f(64 * p + std::countr_zero(x));
+}
+
 // Index of the lowest set bit, or -1 when there is none.
 template <int W> inline int primo(const RigaDi<W> &r) {
   for (int p = 0; p < W; ++p)

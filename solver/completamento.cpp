@@ -218,8 +218,7 @@ template <int W> bool pota(Completamento<W> &k, std::size_t x) {
   const std::vector<int> &u = k.forma.unita[x];
   const int *const ultimo = &m.valoretenuto[x * k.n];
   const RigaDi<W> vuote = m.vuote[x];
-  for (int p = primo(vuote); p >= 0; p = prossimo(vuote, p + 1))
-    m.postoabbinato[ultimo[p]] = p;
+  perognibit(vuote, [&](int p) { m.postoabbinato[ultimo[p]] = p; });
   RigaDi<W> resto = vuote;
   while (!vuota(resto)) {
     RigaDi<W> da{};
@@ -268,17 +267,15 @@ template <int W> bool abbinabili(Completamento<W> &k, bool potando = false) {
     int *const ultimo = &m.valoretenuto[x * k.n]; // [place in the unit]: its last value
     m.presi = RigaDi<W>{};
     m.senzavalore.clear();
-    const RigaDi<W> vuote = m.vuote[x];
-    for (int p = primo(vuote); p >= 0; p = prossimo(vuote, p + 1)) {
-      const int c = u[p];
+    perognibit(m.vuote[x], [&](int p) {
       const int h = ultimo[p];
-      if (h >= 0 && ha(k.possibili[c], h) && !ha(m.presi, h)) {
+      if (h >= 0 && ha(k.possibili[u[p]], h) && !ha(m.presi, h)) {
         m.postoabbinato[h] = p;
         metti(m.presi, h);
       } else {
         m.senzavalore.push_back(p);
       }
-    }
+    });
     for (int p : m.senzavalore) {
       m.provati = RigaDi<W>{};
       if (!aumenta(k, u, p))
