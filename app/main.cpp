@@ -69,7 +69,7 @@ int corsa(int argc, char *argv[]) {
   tp0 = orologio();
 
   int stato = 3;
-  if (inserisci(tabella, 0, 0)) {
+  if (inserisci(tabella, 0, 0).risolto) {
     tp1 = orologio();
     fase = "scrivere le pagine";
     stato = stampatabella(tabella, passi) ? 1 : 2;

@@ -83,8 +83,8 @@ Soluzione cronometra(const Griglia &g, const Opzioni &o = {}) {
   tabellaold = g;
   primozero = 1; // no console report
   const auto t = std::chrono::steady_clock::now();
-  const bool risolto = inserisci(tabella, 0, 0, o);
-  return {secondi(t), lavoro.nodi, classifica, risolto, lavoro};
+  const EsitoRicerca e = inserisci(tabella, 0, 0, o);
+  return {secondi(t), e.lavoro.nodi, classifica, e.risolto, e.lavoro};
 }
 
 // What the completion check did, for the report.

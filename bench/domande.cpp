@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <istream>
+#include <ostream>
 #include <utility>
 
-#include "chiedigriglia.h"
 #include "solver/completamento.h"
-#include "solver/ricerca.h"
+#include "solver/ricercacon.h"
 
 namespace domande {
 
@@ -41,54 +42,74 @@ bool imposta(Opzioni &o, const std::string &nome, long long valore) {
   return true;
 }
 
-bool registra(const Griglia &g, const Opzioni &o, const std::string &file) {
-  std::ofstream f(file);
-  const int n = static_cast<int>(g.size());
-  f << n << '\n';
-  Griglia prima(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
-  std::vector<std::pair<int, int>> cambiate;
-  const Ascolto ascolto = [&](const Griglia &h, int i, int j, int v, long long credito) {
-    cambiate.clear();
-    for (int r = 0; r < n; ++r)
-      for (int c = 0; c < n; ++c)
-        if (h[r][c] != prima[r][c])
-          cambiate.emplace_back(r * n + c, prima[r][c] = h[r][c]);
-    f << i << ' ' << j << ' ' << v << ' ' << credito << ' ' << cambiate.size();
-    for (const auto &[c, x] : cambiate)
-      f << ' ' << c << ' ' << x;
-    f << '\n';
-  };
-  preparastato(n);
-  tabella = tabellaold = g;
-  primozero = 1; // no console report
-  inserisci(tabella, 0, 0, o, ascolto);
-  return static_cast<bool>(f.flush());
-}
-
 namespace {
 
-template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
+// The program's check, with every event the search tells it written to f
+// as a line: "e FIGLIO K c1 x1 ... ck xk" a node entered (entra: FIGLIO 0
+// or 1, its K cells and their values), "u" the top node left (esci),
+// "c A I J V CREDITO" a question (chiedi).  The side comes first, when the
+// check is prepared.
+template <int W> class Registratore {
+public:
+  explicit Registratore(std::ostream &f) : f(f) {}
+  void prepara(int n, const Opzioni &o, const Conto &conto) {
+    f << n << '\n';
+    k.prepara(n, o, conto);
+  }
+  bool pronto() const { return k.pronto(); }
+  void entra(const std::vector<int> &celle, const Griglia &g, bool figlio) {
+    f << "e " << figlio << ' ' << celle.size();
+    for (int c : celle)
+      f << ' ' << c << ' ' << g[c / g.size()][c % g.size()];
+    f << '\n';
+    k.entra(celle, g, figlio);
+  }
+  void esci() {
+    f << "u\n";
+    k.esci();
+  }
+  Responso chiedi(std::size_t a, int i, int j, int v, long long credito) {
+    f << "c " << a << ' ' << i << ' ' << j << ' ' << v << ' ' << credito << '\n';
+    return k.chiedi(a, i, j, v, credito);
+  }
+
+private:
+  std::ostream &f;
+  Completamento<W> k;
+};
+
+// Replays the events of f (after the side n) on a check of settings o.
+template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o) {
   Esito e;
-  ChiediGriglia<W> domande(n, o);
-  const Completamento<W> &k = domande.k;
+  const Conto conto(o, n);
+  Completamento<W> k;
+  k.prepara(n, o, conto);
   Griglia g(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
+  std::vector<int> celle;
+  double tempo = 0;
+  char evento;
+  std::size_t a, quante;
   int i, j, v;
   long long credito;
-  std::size_t quante;
-  double tempo = 0;
-  while (f >> i >> j >> v >> credito >> quante) {
-    for (std::size_t m = 0; m < quante; ++m) {
-      int c, x;
-      f >> c >> x;
-      g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)] = x;
+  while (f >> evento) {
+    if (evento == 'u') {
+      k.esci();
+    } else if (evento == 'e' && f >> a >> quante) { // a: the child of the value asked last
+      celle.resize(quante);
+      for (int &c : celle)
+        f >> c >> g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)];
+      k.entra(celle, g, a != 0);
+    } else if (evento == 'c' && f >> a >> i >> j >> v >> credito) {
+      const std::clock_t t = std::clock();
+      const Responso r = k.chiedi(a, i, j, v, credito);
+      tempo += static_cast<double>(std::clock() - t);
+      ++e.domande;
+      ++(r.risposta == Risposta::si ? e.si : r.risposta == Risposta::no ? e.no : e.forse);
+      e.unita += r.spesi;
+      e.testimoni += r.testimone;
+    } else {
+      return {};
     }
-    const std::clock_t t = std::clock();
-    const Risposta r = domande.chiedi(g, i, j, v, credito);
-    tempo += static_cast<double>(std::clock() - t);
-    ++e.domande;
-    ++(r == Risposta::si ? e.si : r == Risposta::no ? e.no : e.forse);
-    e.unita += k.spesi;
-    e.testimoni += k.datestimone;
   }
   e.secondi = tempo / CLOCKS_PER_SEC;
   e.letto = f.eof();
@@ -96,6 +117,16 @@ template <int W> Esito riascoltadi(std::ifstream &f, int n, const Opzioni &o) {
 }
 
 } // namespace
+
+bool registra(const Griglia &g, const Opzioni &o, const std::string &file) {
+  std::ofstream f(file);
+  preparastato(static_cast<int>(g.size()));
+  tabella = tabellaold = g;
+  primozero = 1; // no console report
+  std::ostream &uscita = f;
+  ricerca::cerca<Registratore>(tabella, 0, 0, o, uscita);
+  return static_cast<bool>(f.flush());
+}
 
 Esito riascolta(const std::string &file, const Opzioni &o) {
   std::ifstream f(file);

@@ -1,13 +1,12 @@
-// The questions a search puts to the completion check, recorded to a file
-// and replayed against other settings: every setting is then measured on the
-// same questions.  Replayed answers may differ from the recorded run's
-// ("maybe" where it said "no"); a whole search with the chosen settings
-// tells what that does to the nodes.
+// What a search tells its completion check (the nodes it enters and leaves,
+// the questions it asks), recorded to a file and replayed against other
+// settings: every setting is then measured on the same questions.  Replayed
+// answers may differ from the recorded run's ("maybe" where it said "no");
+// a whole search with the chosen settings tells what that does to the
+// nodes.
 //
-// File: the side n on the first line, then a line per question:
-// "i j v credito k c1 x1 ... ck xk", the asked cell, value and allowance,
-// and the k cells (index i * n + j) that changed since the question before,
-// with their new values (the first question lists every filled cell).
+// File: the side n on the first line, then a line per event (see
+// Registratore in domande.cpp).
 #pragma once
 
 #include <string>

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
     preparastato(n);
     tabella = tabellaold = puzzle;
     primozero = 1; // no console output
-    const bool risolto = inserisci(tabella, 0, 0, opzioni);
+    const EsitoRicerca esito = inserisci(tabella, 0, 0, opzioni);
+    const bool risolto = esito.risolto;
     VERIFICA(grandezza == n && tabellaold == puzzle);
     // A solution is valid and keeps the givens; a failed search undoes every
     // placement and takes the counters back where they started.
@@ -65,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dim)
     // pages and may leave other codes behind).
     VERIFICA(!risolto || passi == atteso.passi);
     VERIFICA(classifica == atteso.classifica);
-    VERIFICA(opzioni.controllo ? lavoro.nodi <= atteso.nodi : lavoro.nodi == atteso.nodi);
+    VERIFICA(opzioni.controllo ? esito.lavoro.nodi <= atteso.nodi
+                               : esito.lavoro.nodi == atteso.nodi);
   }
   return 0;
 }

@@ -1,13 +1,17 @@
 #include "solver/completamento.h"
 
+#include "solver/statocompletamento.h"
+
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <span>
 
 namespace {
 
 // The unit index of cell c's box: after the n rows and n columns, band by
 // band (n / q boxes each).
-template <int W> int scatola(const Completamento<W> &k, int c) {
+template <int W> int scatola(const StatoCompletamento<W> &k, int c) {
   return 2 * k.n + c / k.n / k.q * (k.n / k.q) + c % k.n / k.q;
 }
 
@@ -15,7 +19,7 @@ template <int W> int scatola(const Completamento<W> &k, int c) {
 // leaves one place fewer in its units, and a unit left with one place for
 // it, or none, is queued for propaga; a unit whose last matching gave c
 // one of them must match again.
-template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &via) {
+template <int W> void perdeposti(StatoCompletamento<W> &k, int c, const RigaDi<W> &via) {
   const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
   for (int v = primo(via); v >= 0; v = prossimo(via, v + 1)) {
     k.traccia.push_back({c, v});
@@ -34,7 +38,7 @@ template <int W> void perdeposti(Completamento<W> &k, int c, const RigaDi<W> &vi
 // Cell c is given value v: a unit whose last matching gave v to another
 // cell must match again.  The matchings keep v for c, so that after undoing
 // they still give each empty cell a distinct value it can take.
-template <int W> void fissa(Completamento<W> &k, int c, int v) {
+template <int W> void fissa(StatoCompletamento<W> &k, int c, int v) {
   const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
   for (int x = 0; x < k.abbinamenti.percella; ++x) {
     if (k.abbinamenti.valoretenuto[u[x + 3]] != v)
@@ -45,7 +49,7 @@ template <int W> void fissa(Completamento<W> &k, int c, int v) {
 
 // Cell c is filled (piena) or emptied again: its place in each matched
 // unit leaves or rejoins the unit's empty places.
-template <int W> void segnapiena(Completamento<W> &k, int c, bool piena) {
+template <int W> void segnapiena(StatoCompletamento<W> &k, int c, bool piena) {
   const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
   for (int x = 0; x < k.abbinamenti.percella; ++x)
     scrivibit(k.abbinamenti.vuote[u[x]], u[x + 3] - u[x] * k.n, !piena);
@@ -55,12 +59,12 @@ template <int W> void segnapiena(Completamento<W> &k, int c, bool piena) {
 // empty; trailed.  A cell left with one value is queued.  False when c is
 // left with none.
 template <int W>
-[[gnu::noinline]] bool restringi(Completamento<W> &k, int c, const RigaDi<W> &via) {
+[[gnu::noinline]] bool restringi(StatoCompletamento<W> &k, int c, const RigaDi<W> &via) {
   RigaDi<W> &p = k.possibili[c];
   perdeposti(k, c, p & via);
   p = senza(p, via);
   if (vuota(p)) {
-    ++k.peso[c];
+    ++k.fallimenti[c];
     return false;
   }
   if (unico(p))
@@ -71,7 +75,7 @@ template <int W>
 // Takes the value in via from cell c if it is empty and can still take
 // it, one of the `resto` cells to meet (see restringi).
 template <int W>
-[[gnu::always_inline]] inline bool escludi(Completamento<W> &k, int c, const RigaDi<W> &via,
+[[gnu::always_inline]] inline bool escludi(StatoCompletamento<W> &k, int c, const RigaDi<W> &via,
                                            int &resto) {
   return k.valore[c] != 0 || vuota(k.possibili[c] & via) || (--resto, restringi(k, c, via));
 }
@@ -79,7 +83,7 @@ template <int W>
 // Places value v+1 (still possible there) in empty cell c and takes it from
 // the cell's row, column and box; false when that leaves a cell without a
 // value.
-template <int W> bool assegna(Completamento<W> &k, int c, int v) {
+template <int W> bool assegna(StatoCompletamento<W> &k, int c, int v) {
   k.traccia.push_back({c, -1});
   fissa(k, c, v);
   segnapiena(k, c, true);
@@ -97,10 +101,10 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
     if (!escludi(k, i * n + x, via, riga) || !escludi(k, x * n + j, via, colonna))
       return false;
   const int r0 = i / k.q * k.q, c0 = j / k.q * k.q;
-  int scatola = k.forma.quadrata ? k.quanti[k.forma.posti[c][2] * n + v] - 1 : n;
-  for (int r = r0; r < r0 + k.q && scatola > 0; ++r)
+  int resto = k.forma.quadrata ? k.quanti[k.forma.posti[c][2] * n + v] - 1 : n;
+  for (int r = r0; r < r0 + k.q && resto > 0; ++r)
     for (int s = c0; s < c0 + k.q; ++s)
-      if (!escludi(k, r * n + s, via, scatola))
+      if (!escludi(k, r * n + s, via, resto))
         return false;
   return true;
 }
@@ -111,7 +115,7 @@ template <int W> bool assegna(Completamento<W> &k, int c, int v) {
 // columns hold every value; so do boxes when the side is a square (the
 // units counted in quanti).  Looks only at the cells and values queued
 // since, each cell before any unit.
-template <int W> bool propaga(Completamento<W> &k, bool unita = true) {
+template <int W> bool propaga(StatoCompletamento<W> &k, bool unita = true) {
   while (!k.coda.empty() || (unita && !k.soli.empty())) {
     int c = -1, v = 0;
     if (!k.coda.empty()) {
@@ -135,12 +139,21 @@ template <int W> bool propaga(Completamento<W> &k, bool unita = true) {
   return true;
 }
 
+// The matching of one unit's empty places to distinct values, as it is
+// being found.
+template <int W> struct AbbinamentoUnita {
+  RigaDi<W> presi;                         // values matched
+  RigaDi<W> provati;                       // values the current augmenting path has been through
+  std::array<int, 64 * W> postoabbinato{}; // [value]: the place matched to it, if in presi
+};
+
 // Looks for an augmenting path from the empty cell at place p of unit u: a
 // value for it, freeing it from the place it is matched to if that cell can
-// move on.  k.abbinamenti.provati holds the values already tried on this
-// search; a value newly matched joins k.abbinamenti.presi.
-template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, int p) {
-  Abbinamenti<W> &m = k.abbinamenti;
+// move on.  m.provati holds the values already tried on this search; a
+// value newly matched joins m.presi.
+template <int W>
+bool aumenta(const StatoCompletamento<W> &k, const std::vector<int> &u, int p,
+             AbbinamentoUnita<W> &m) {
   const RigaDi<W> prove = k.possibili[u[p]];
   // A value no cell holds ends the path at once.
   const RigaDi<W> liberi = senza(prove, m.presi);
@@ -155,7 +168,7 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
       continue;
     metti(m.provati, v);
     const int d = ha(m.presi, v) ? m.postoabbinato[v] : -1;
-    if (d < 0 || aumenta(k, u, d)) {
+    if (d < 0 || aumenta(k, u, d, m)) {
       if (d < 0)
         metti(m.presi, v);
       m.postoabbinato[v] = p;
@@ -167,9 +180,11 @@ template <int W> bool aumenta(Completamento<W> &k, const std::vector<int> &u, in
 
 // The empty places of unit x (bit p: place p) that those in `da` reach
 // within `entro`, following "a place points to the places its values are
-// matched to" forward (avanti) or backward.
+// matched to" (postoabbinato: [value] its place) forward (avanti) or
+// backward.
 template <int W>
-RigaDi<W> raggiunti(const Completamento<W> &k, std::size_t x, RigaDi<W> da, const RigaDi<W> &entro,
+RigaDi<W> raggiunti(const StatoCompletamento<W> &k, std::size_t x, RigaDi<W> da,
+                    const RigaDi<W> &entro, const std::array<int, 64 * W> &postoabbinato,
                     bool avanti) {
   const Abbinamenti<W> &m = k.abbinamenti;
   const std::vector<int> &u = k.forma.unita[x];
@@ -183,7 +198,7 @@ RigaDi<W> raggiunti(const Completamento<W> &k, std::size_t x, RigaDi<W> da, cons
       v = senza(v, valori);
       valori = valori | v;
       for (int w = primo(v); w >= 0; w = prossimo(v, w + 1))
-        metti(nuovi, m.postoabbinato[w]);
+        metti(nuovi, postoabbinato[w]);
     } else {
       for (int p = primo(da); p >= 0; p = prossimo(da, p + 1))
         metti(valori, m.valoretenuto[x * k.n + p]);
@@ -205,9 +220,10 @@ RigaDi<W> raggiunti(const Completamento<W> &k, std::size_t x, RigaDi<W> da, cons
 // when it and the place matched to the value lie on one cycle of the
 // graph of raggiunti; its parts are found one by one, each as what its
 // first place reaches both ways.  A unit with more than
-// opzioni.potaturafino values to place is left as it is.  False when a cell
-// is left without a value.
-template <int W> bool pota(Completamento<W> &k, std::size_t x) {
+// opzioni.potaturafino missing values of two places or more is left as it
+// is.  False when a cell is left without a value.
+template <int W>
+bool pota(StatoCompletamento<W> &k, std::size_t x, std::array<int, 64 * W> &postoabbinato) {
   Abbinamenti<W> &m = k.abbinamenti;
   m.dapotare[x] = 0;
   int mancanti = 0; // missing values with two places or more
@@ -218,12 +234,13 @@ template <int W> bool pota(Completamento<W> &k, std::size_t x) {
   const std::vector<int> &u = k.forma.unita[x];
   const int *const ultimo = &m.valoretenuto[x * k.n];
   const RigaDi<W> vuote = m.vuote[x];
-  perognibit(vuote, [&](int p) { m.postoabbinato[ultimo[p]] = p; });
+  perognibit(vuote, [&](int p) { postoabbinato[ultimo[p]] = p; });
   RigaDi<W> resto = vuote;
   while (!vuota(resto)) {
     RigaDi<W> da{};
     metti(da, primo(resto));
-    const RigaDi<W> parte = raggiunti(k, x, da, resto, true) & raggiunti(k, x, da, resto, false);
+    const RigaDi<W> parte = raggiunti(k, x, da, resto, postoabbinato, true) &
+                            raggiunti(k, x, da, resto, postoabbinato, false);
     if (vuota(senza(vuote, parte)))
       return true; // a single part: every value may go where it stands
     resto = senza(resto, parte);
@@ -253,38 +270,39 @@ template <int W> bool pota(Completamento<W> &k, std::size_t x) {
 // (k.abbinamenti.quante units in all).  Off for sides that are not squares:
 // there the failures come from the box rule, and on their empty grids it
 // removed no branch.
-template <int W> bool abbinabili(Completamento<W> &k, bool potando = false) {
+template <int W> bool abbinabili(StatoCompletamento<W> &k, bool potando = false) {
   Abbinamenti<W> &m = k.abbinamenti;
   if (!k.forma.quadrata)
     return true;
+  AbbinamentoUnita<W> a;
   for (std::size_t x = 0; x < static_cast<std::size_t>(m.quante); ++x) {
     if (!m.daabbinare[x]) {
-      if (potando && m.dapotare[x] && !pota(k, x))
+      if (potando && m.dapotare[x] && !pota(k, x, a.postoabbinato))
         return false;
       continue;
     }
     const std::vector<int> &u = k.forma.unita[x];
     int *const ultimo = &m.valoretenuto[x * k.n]; // [place in the unit]: its last value
-    m.presi = RigaDi<W>{};
-    m.senzavalore.clear();
+    a.presi = RigaDi<W>{};
+    RigaDi<W> senzavalore{}; // places what is left of the kept matching leaves out
     perognibit(m.vuote[x], [&](int p) {
       const int h = ultimo[p];
-      if (h >= 0 && ha(k.possibili[u[p]], h) && !ha(m.presi, h)) {
-        m.postoabbinato[h] = p;
-        metti(m.presi, h);
+      if (h >= 0 && ha(k.possibili[u[p]], h) && !ha(a.presi, h)) {
+        a.postoabbinato[h] = p;
+        metti(a.presi, h);
       } else {
-        m.senzavalore.push_back(p);
+        metti(senzavalore, p);
       }
     });
-    for (int p : m.senzavalore) {
-      m.provati = RigaDi<W>{};
-      if (!aumenta(k, u, p))
+    for (int p = primo(senzavalore); p >= 0; p = prossimo(senzavalore, p + 1)) {
+      a.provati = RigaDi<W>{};
+      if (!aumenta(k, u, p, a))
         return false;
     }
-    for (int v = primo(m.presi); v >= 0; v = prossimo(m.presi, v + 1))
-      ultimo[m.postoabbinato[v]] = v;
+    for (int v = primo(a.presi); v >= 0; v = prossimo(a.presi, v + 1))
+      ultimo[a.postoabbinato[v]] = v;
     m.daabbinare[x] = 0;
-    if (potando && !pota(k, x))
+    if (potando && !pota(k, x, a.postoabbinato))
       return false;
   }
   return true;
@@ -293,7 +311,7 @@ template <int W> bool abbinabili(Completamento<W> &k, bool potando = false) {
 // Propagation and the units' matchings until nothing changes, false on a
 // contradiction; each matched unit also loses the values no matching gives
 // (pota, see opzioni.potaturafino), and what that leaves is propagated.
-template <int W> bool stabilizza(Completamento<W> &k) {
+template <int W> bool stabilizza(StatoCompletamento<W> &k) {
   while (true) {
     if (!propaga(k))
       return false;
@@ -307,7 +325,7 @@ template <int W> bool stabilizza(Completamento<W> &k) {
 
 // Takes the grid back to the trail's first `marca` changes, a state where
 // propagation had come to rest.
-template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
+template <int W> void annulla(StatoCompletamento<W> &k, std::size_t marca) {
   while (k.traccia.size() > marca) {
     const Traccia t = k.traccia.back();
     if (t.valore >= 0) {
@@ -329,16 +347,16 @@ template <int W> void annulla(Completamento<W> &k, std::size_t marca) {
 
 // The empty cell to branch on: fewest values for its failures (the ratio
 // of values to failures + 1 least); -1 when the grid is full.
-template <int W> int scegli(const Completamento<W> &k) {
+template <int W> int scegli(const StatoCompletamento<W> &k) {
   int migliore = -1;
-  long long quanti = 1, peso = 0; // the best ratio so far: quanti / peso
+  long long valori = 1, falliti = 0; // the best ratio so far: valori / falliti
   for (int c = 0; c < k.n * k.n; ++c)
     if (k.valore[c] == 0) {
-      const long long qc = conta(k.possibili[c]), pc = k.peso[c] + 1;
-      if (migliore < 0 || qc * peso < quanti * pc) {
+      const long long qc = conta(k.possibili[c]), pc = k.fallimenti[c] + 1;
+      if (migliore < 0 || qc * falliti < valori * pc) {
         migliore = c;
-        quanti = qc;
-        peso = pc;
+        valori = qc;
+        falliti = pc;
       }
     }
   return migliore;
@@ -346,41 +364,28 @@ template <int W> int scegli(const Completamento<W> &k) {
 
 // Places value x (1..n) in cell c of the check's grid, if c is empty;
 // false when c holds another value or can no longer take x.
-template <int W> bool piazza(Completamento<W> &k, int c, int x) {
+template <int W> bool piazza(StatoCompletamento<W> &k, int c, int x) {
   if (k.valore[c] != 0)
     return k.valore[c] == x;
   return ha(k.possibili[c], x - 1) && assegna(k, c, x - 1);
 }
 
-// Whether the kept completion disagrees with the asked grid at cell c.
-template <int W> int discorde(const Completamento<W> &k, int c) {
-  return k.visto[c] != 0 && k.testimone[c] != k.visto[c];
+// The end of told level b's cells in Livelli::celle.
+std::size_t fine(const Livelli &l, std::size_t b) {
+  return b + 1 < l.livelli.size() ? l.livelli[b + 1].inizio : l.celle.size();
 }
 
-// Sets cell c of the asked grid to x, keeping count of the cells where
-// the kept completion disagrees with it.
-template <int W> void vedicella(Completamento<W> &k, int c, int x) {
-  k.discordi -= discorde(k, c);
-  k.visto[c] = x;
-  k.discordi += discorde(k, c);
-}
-
-// Makes k.visto the grid of the first `fino` told levels.
-template <int W> void vedi(Completamento<W> &k, std::size_t fino) {
-  for (; k.vistofino > fino; --k.vistofino)
-    for (int c : k.livelli[k.vistofino - 1].celle)
-      vedicella(k, c, 0);
-  for (; k.vistofino < fino; ++k.vistofino)
-    for (int c : k.livelli[k.vistofino].celle)
-      vedicella(k, c, k.base[c]);
-}
-
-// Keeps t as the last completion found, and the value each cell last had.
-template <int W> void tieni(Completamento<W> &k, const std::vector<int> &t) {
+// Keeps t as the last completion found, and the value each cell last had;
+// counts again, level by level, the told cells it fills otherwise.
+template <int W> void tieni(StatoCompletamento<W> &k, const std::vector<int> &t) {
   k.testimone = k.fase = t;
-  k.discordi = 0;
-  for (int c = 0; c < k.n * k.n; ++c)
-    k.discordi += discorde(k, c);
+  Livelli &l = k.livelli;
+  std::size_t discordi = 0;
+  for (std::size_t b = 0; b < l.livelli.size(); ++b) {
+    for (std::size_t x = l.livelli[b].inizio; x < fine(l, b); ++x)
+      discordi += t[l.celle[x]] != l.base[l.celle[x]];
+    l.livelli[b].discordi = discordi;
+  }
 }
 
 // Empties the check's grid (every unit's matching to find again, no change
@@ -391,7 +396,7 @@ template <int W> void tieni(Completamento<W> &k, const std::vector<int> &t) {
 // own work).
 // Queues the cells and units left with one choice, for propaga.  False when
 // an empty cell is left without a value.
-template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &celle) {
+template <int W> bool impianta(StatoCompletamento<W> &k, std::span<const int> celle) {
   const int n = k.n;
   std::fill(k.valore.begin(), k.valore.end(), 0);
   std::fill(k.abbinamenti.daabbinare.begin(), k.abbinamenti.daabbinare.end(), 1);
@@ -403,7 +408,7 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
   // Values present in each row, column, and box (as unit indices).
   std::vector<RigaDi<W>> presenti(static_cast<std::size_t>(scatola(k, n * n - 1) + 1));
   for (int c : celle) {
-    const int v = k.base[c] - 1;
+    const int v = k.livelli.base[c] - 1;
     k.valore[c] = v + 1;
     k.fase[c] = v + 1;
     metti(presenti[c / n], v);
@@ -445,76 +450,76 @@ template <int W> bool impianta(Completamento<W> &k, const std::vector<int> &cell
 // at all: the pairs within the first level's cells alone, counted when it
 // is first placed, pass it on a near-empty large grid, which then never
 // pays for listing the engine's variables.
-template <int W> bool puoentrare(const Completamento<W> &k) {
+template <int W> bool puoentrare(const StatoCompletamento<W> &k) {
   long long coppie = 0;
   for (const RigaDi<W> &p : k.possibiliradice)
     coppie += static_cast<long long>(conta(p)) * (conta(p) - 1) / 2;
   return coppie <= k.opzioni.migliaiadiclausole * 1000;
 }
 
-// Places the cells of level b that its grid does not hold yet, on top of
-// the levels below (at rest), and propagates; a level over one without
-// completion has none either.  The first level is planted whole from the
-// empty grid.
-template <int W> void ponilivello(Completamento<W> &k, std::size_t b) {
-  Livello &l = k.livelli[b];
-  const std::size_t prima = l.fatte;
-  if (prima == 0)
-    l.marca = k.traccia.size();
-  l.fatte = l.celle.size();
-  if (b > 0 && k.livelli[b - 1].contraddizione) {
-    l.contraddizione = true;
+// Plants the first level's grid on the empty grid and propagates it.  The
+// values each cell may then hold are what the learning engine needs
+// variables for.
+template <int W> void pianta(StatoCompletamento<W> &k) {
+  Livelli &l = k.livelli;
+  l.posate = fine(l, 0);
+  Livello &radice = l.livelli[0];
+  radice.marca = 0;
+  radice.contraddizione =
+      !(impianta(k, std::span<const int>(l.celle).first(l.posate)) && propaga(k) && abbinabili(k));
+  // Taken before the pruning: without the values it takes, CaDiCaL did
+  // worse on the hard 25 x 25 puzzles.
+  k.possibiliradice = k.possibili;
+  k.consat = puoentrare(k);
+  radice.contraddizione = radice.contraddizione || !stabilizza(k);
+}
+
+// Places the cells of told level b (1..) that the grid does not hold yet,
+// on top of the levels below (placed, at rest), and propagates; a level
+// over one without completion has none either.
+template <int W> void ponilivello(StatoCompletamento<W> &k, std::size_t b) {
+  Livelli &l = k.livelli;
+  Livello &livello = l.livelli[b];
+  if (l.posate == livello.inizio)
+    livello.marca = k.traccia.size();
+  const std::size_t da = l.posate;
+  l.posate = fine(l, b);
+  if (l.livelli[b - 1].contraddizione) {
+    livello.contraddizione = true;
     return;
   }
-  bool ok = b > 0 || impianta(k, l.celle);
-  for (std::size_t x = prima; x < l.celle.size() && b > 0; ++x)
-    ok = ok && piazza(k, l.celle[x], k.base[l.celle[x]]);
-  l.contraddizione = !(ok && propaga(k) && abbinabili(k));
-  if (b == 0 && k.possibiliradice.empty()) {
-    // The values each cell may hold in the first level's grid: the
-    // learning engine needs no variable for the others.  Taken before the
-    // pruning: without the values it takes, CaDiCaL did worse on the hard
-    // 25 x 25 puzzles.
-    k.possibiliradice = k.possibili;
-    k.consat = puoentrare(k);
-  }
-  l.contraddizione = l.contraddizione || !stabilizza(k);
+  bool ok = true;
+  for (std::size_t x = da; x < l.posate; ++x)
+    ok = ok && piazza(k, l.celle[x], l.base[l.celle[x]]);
+  livello.contraddizione = !(ok && propaga(k) && abbinabili(k)) || !stabilizza(k);
 }
 
-// Takes the top level off the stack, and off the check's grid if placed.
-template <int W> void levacima(Completamento<W> &k) {
-  const std::size_t a = k.livelli.size() - 1;
-  if (k.pronti > a) {
-    annulla(k, k.livelli[a].marca);
-    k.pronti = a;
-  }
-  for (int c : k.livelli[a].celle)
-    k.base[c] = 0;
-  k.livelli.pop_back();
+// Drops the grid kept from a question, if any.
+template <int W> void lasciatenuta(StatoCompletamento<W> &k) {
+  if (k.livelli.tenuta != Livelli::Tenuta::nessuna)
+    annulla(k, k.livelli.marcatenuta);
+  k.livelli.tenuta = Livelli::Tenuta::nessuna;
 }
 
-// Drops the check's own level (the grid of the last question, kept for
-// the node the search may enter next), if there is one.
-template <int W> void lasciaipotesi(Completamento<W> &k) {
-  if (k.ipotesi)
-    levacima(k);
-  k.ipotesi = false;
-}
-
-// Brings the check's grid to that of the told levels up to a, at rest: the
-// levels above are taken off it (they stay told), those up to a placed as
-// far as they are not.
-template <int W> void allinea(Completamento<W> &k, std::size_t a) {
-  lasciaipotesi(k);
-  if (k.pronti > a + 1) {
-    annulla(k, k.livelli[a + 1].marca);
-    for (; k.pronti > a + 1; --k.pronti)
-      k.livelli[k.pronti - 1].fatte = 0;
+// Brings the check's grid to that of told levels 0..a, at rest: the levels
+// above are taken off it (they stay told), those up to a placed as far as
+// they are not.  The first level is planted at its first question.
+template <int W> void allinea(StatoCompletamento<W> &k, std::size_t a) {
+  Livelli &l = k.livelli;
+  lasciatenuta(k);
+  if (k.possibiliradice.empty())
+    pianta(k);
+  if (l.posate > fine(l, a)) {
+    annulla(k, l.livelli[a + 1].marca);
+    l.posate = fine(l, a);
   }
-  for (std::size_t b = k.pronti > 0 ? k.pronti - 1 : 0; b <= a; ++b)
-    if (k.livelli[b].fatte < k.livelli[b].celle.size() || b >= k.pronti)
+  // The first level not placed whole: the last one starting at or before
+  // the first cell not placed (the first level is).
+  const auto dopo = std::upper_bound(l.livelli.begin(), l.livelli.end(), l.posate,
+                                     [](std::size_t x, const Livello &v) { return x < v.inizio; });
+  for (std::size_t b = std::max<std::size_t>(1, dopo - l.livelli.begin() - 1); b <= a; ++b)
+    if (l.posate < fine(l, b))
       ponilivello(k, b);
-  k.pronti = a + 1;
 }
 
 // A quick try before the search: fills the empty cells in order, each
@@ -523,7 +528,7 @@ template <int W> void allinea(Completamento<W> &k, std::size_t a) {
 // the grids of one search mostly are, this mends it at the cost of a
 // placement per cell.  True with the grid full (kept as the completion);
 // false at the first cell left without a value.
-template <int W> bool ripara(Completamento<W> &k) {
+template <int W> bool ripara(StatoCompletamento<W> &k) {
   for (int c = 0; c < k.n * k.n; ++c) {
     if (k.valore[c] != 0)
       continue;
@@ -538,21 +543,22 @@ template <int W> bool ripara(Completamento<W> &k) {
 }
 
 // The check's own search from the current grid, at rest, on `limite`
-// units: the quick mend (ripara) first, then depth first, branching on
+// units, counted in spesi: the quick mend (ripara) first, then depth first, branching on
 // scegli's cell, the value it last had there first; a branch fails when
 // propagation or the units' matching does.  Leaves the grid changed: the
 // caller undoes.
-template <int W> Risposta cercacompletamento(Completamento<W> &k, long long limite) {
-  const std::size_t base = k.traccia.size();
+template <int W>
+Risposta cercacompletamento(StatoCompletamento<W> &k, long long limite, long long &spesi) {
+  const std::size_t partenza = k.traccia.size();
   // Without allowance, propagation alone answers.
   if (limite <= 0)
     return Risposta::forse;
-  k.fasi = k.fase;
+  std::vector<int> fasi = k.fase; // as they were before the mend
   if (ripara(k))
     return Risposta::si;
-  annulla(k, base);
-  std::swap(k.fase, k.fasi);
-  k.pila.clear();
+  annulla(k, partenza);
+  k.fase.swap(fasi);
+  std::vector<Scelta<W>> pila; // the path
   bool scendi = true;
   while (true) {
     if (scendi) {
@@ -561,19 +567,19 @@ template <int W> Risposta cercacompletamento(Completamento<W> &k, long long limi
         tieni(k, k.valore);
         return Risposta::si;
       }
-      k.pila.push_back({c, k.possibili[c], k.traccia.size()});
+      pila.push_back({c, k.possibili[c], k.traccia.size()});
     }
-    Scelta<W> &s = k.pila.back();
+    Scelta<W> &s = pila.back();
     annulla(k, s.marca);
     if (vuota(s.rimasti)) {
-      k.pila.pop_back();
-      if (k.pila.empty())
+      pila.pop_back();
+      if (pila.empty())
         return Risposta::no;
       scendi = false;
       continue;
     }
-    k.spesi += k.pesoramo;
-    if (k.spesi > limite)
+    spesi += k.conto->ramo();
+    if (spesi > limite)
       return Risposta::forse;
     int v = primo(s.rimasti);
     if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
@@ -584,23 +590,24 @@ template <int W> Risposta cercacompletamento(Completamento<W> &k, long long limi
     // 25 x 25 puzzle ran out of its allowance).
     scendi = assegna(k, s.cella, v) && propaga(k);
     if (!scendi)
-      ++k.peso[s.cella];
+      ++k.fallimenti[s.cella];
     scendi = scendi && abbinabili(k);
   }
 }
 
-// The answer for value v at cell c that the first level's completions
-// give, when they are known (every asked grid extends that level's): none,
-// none for any grid; only one, a completion exactly when it holds the grid
-// and v.
-template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
+// The answer for value v at cell c, with told level a's grid, that the
+// first level's completions give, when they are known (every told level
+// extends the first): none, none for any grid; only one, a completion
+// exactly when it holds the grid and v.
+template <int W> Risposta dallaradice(const StatoCompletamento<W> &k, std::size_t a, int c, int v) {
   const Sat &u = k.sat;
   if (u.unicita != Sat::Unicita::nessuna && u.unicita != Sat::Unicita::unica)
     return Risposta::forse;
   if (u.unicita == Sat::Unicita::nessuna || u.soluzione[c] != v)
     return Risposta::no;
-  for (int x = 0; x < k.n * k.n; ++x)
-    if (x != c && k.visto[x] != 0 && k.visto[x] != u.soluzione[x])
+  const Livelli &l = k.livelli;
+  for (std::size_t x = 0; x < fine(l, a); ++x)
+    if (l.base[l.celle[x]] != u.soluzione[l.celle[x]])
       return Risposta::no;
   return Risposta::si;
 }
@@ -608,7 +615,7 @@ template <int W> Risposta dallaradice(const Completamento<W> &k, int c, int v) {
 // Sizes the learning engine on the first grid's values (see contasat),
 // once, when a question first needs it; past its bound it is never
 // started.
-template <int W> void misuramotore(Completamento<W> &k) {
+template <int W> void misuramotore(StatoCompletamento<W> &k) {
   std::vector<int> valori, inizio;
   for (const RigaDi<W> &p : k.possibiliradice) {
     inizio.push_back(static_cast<int>(valori.size()));
@@ -616,22 +623,34 @@ template <int W> void misuramotore(Completamento<W> &k) {
       valori.push_back(v + 1);
   }
   inizio.push_back(static_cast<int>(valori.size()));
+  const Livelli &l = k.livelli;
   std::vector<int> radice(k.valore.size(), 0);
-  for (int c : k.livelli[0].celle)
-    radice[c] = k.base[c];
+  for (std::size_t x = 0; x < fine(l, 0); ++x)
+    radice[l.celle[x]] = l.base[l.celle[x]];
   contasat(k.sat, k.n, radice, valori, inizio);
   k.consat = k.sat.coppie <= k.opzioni.migliaiadiclausole * 1000;
 }
 
+// Whether the learning engine has yet to be built to take a question: not
+// started, and no verdict on the first grid that made it needless.
+template <int W> bool daavviare(const StatoCompletamento<W> &k) {
+  return !k.sat.motore && k.sat.unicita == Sat::Unicita::ignota;
+}
+
+// Units its building costs before it can take a question (sized).
+template <int W> long long costomotore(const StatoCompletamento<W> &k) {
+  return daavviare(k) ? k.conto->costruzione(k.sat.coppie) : 0;
+}
+
 // Brings the check's grid to that of told level a with v at cell c and
-// searches it for a completion on `limite` units.  Asked about the top
-// level, a grid left open is kept as a level of the check's own, so that
-// the next question, on the grid of the node the search enters, pays only
-// for what is new.
+// searches it for a completion on `limite` units, counted in spesi.  Asked
+// about the top level, a grid left open is kept, so that the next question,
+// on the grid of the node the search enters, pays only for what is new.
 template <int W>
-Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long limite) {
+Risposta esplora(StatoCompletamento<W> &k, std::size_t a, int c, int v, long long limite,
+                 long long &spesi) {
   allinea(k, a);
-  if (k.livelli[a].contraddizione)
+  if (k.livelli.livelli[a].contraddizione)
     return Risposta::no;
   const std::size_t marca = k.traccia.size();
   if (!piazza(k, c, v) || !propaga(k) || !abbinabili(k)) {
@@ -639,82 +658,80 @@ Risposta esplora(Completamento<W> &k, std::size_t a, int c, int v, long long lim
     return Risposta::no;
   }
   const std::size_t riposo = k.traccia.size();
-  const Risposta r = cercacompletamento(k, limite);
-  if (r == Risposta::no || a + 1 < k.livelli.size()) {
+  const Risposta r = cercacompletamento(k, limite, spesi);
+  if (r == Risposta::no || a + 1 < k.livelli.livelli.size()) {
     annulla(k, marca);
     return r;
   }
   annulla(k, riposo);
-  k.livelli.push_back({{c}, 1, marca, false});
-  k.base[c] = v;
-  ++k.pronti;
-  k.ipotesi = true;
+  k.livelli.tenuta = Livelli::Tenuta::ultima;
+  k.livelli.marcatenuta = marca;
   return r;
 }
 
-// The learning engine on the asked grid of told level a, which extends the
-// first level's, with v at cell c, on `limite` units: a share of them goes
-// first to whether the first grid has one completion only.  Started at the
-// first question whose allowance covers its building; where its clauses
-// would pass opzioni.migliaiadiclausole, never: the answer stays open.
+// The learning engine on the grid of told level a with v at cell c, on
+// `limite` units, counted in r: a share of them goes first to whether the
+// first grid has one completion only.  Started at the first question
+// whose allowance covers its building; where its clauses would pass
+// opzioni.migliaiadiclausole, never: the answer stays open.
+// On entry: esplora left the grid at level a's, or with v at c and what it
+// implies on the top level.
 template <int W>
-Risposta chiedimotore(Completamento<W> &k, std::size_t a, int c, int v, long long limite) {
-  const Opzioni &o = k.opzioni;
+Risposta chiedimotore(StatoCompletamento<W> &k, std::size_t a, int c, int v, long long limite,
+                      Responso &r) {
   // Sized only within the first level's own bound: the question may have
   // been let through before that level was placed.
   if (k.consat && k.sat.inizio.empty())
     misuramotore(k);
-  if (!k.consat) // past its bound
+  const long long costo = costomotore(k);
+  if (!k.consat || costo > limite)
     return Risposta::forse;
-  if (!k.sat.motore && k.sat.unicita == Sat::Unicita::ignota) {
-    // Building it is work too, paid once, by the first question whose
-    // allowance covers it.
-    const long long costo = k.sat.coppie / o.clausoleperunitacostruzione;
-    if (costo > limite)
-      return Risposta::forse;
+  if (daavviare(k)) {
     avviasat(k.sat);
-    k.spesi += costo;
+    r.spesi += costo;
     limite -= costo;
   }
-  // Conflicts, in units: the allowance is in units, so a conflict of a
-  // larger engine, which costs more, takes more of it.  The uniqueness
-  // proof takes several times the question's share beside it (k.unicita):
-  // once known it answers every later question.  Charged to the
+  // The uniqueness proof takes several times the question's share beside
+  // it: once known it answers every later question.  Charged to the
   // allowance, the hard puzzles' proofs (up to 200 000 conflicts) left it
   // spent, and the questions after went unanswered.
-  const long long peso = std::max(1LL, k.sat.coppie / o.clausoleperunita);
-  for (long long resto = limite * o.pesounicita / peso;
+  const long long perconflitto = k.conto->conflitto(k.sat.coppie);
+  for (long long resto = limite * k.opzioni.pesounicita / perconflitto;
        resto > 0 &&
        (k.sat.unicita == Sat::Unicita::ignota || k.sat.unicita == Sat::Unicita::verifica);
        resto -= std::max(1LL, k.sat.spesi)) {
     avanzaunicita(k.sat, resto);
-    k.unicita += k.sat.spesi * peso;
+    r.spesiunicita += k.sat.spesi * perconflitto;
   }
-  if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
-    return r;
-  // A look at a value left open, below the top level, is asked on the
-  // level's grid as the check placed it: its cells filled by propagation,
-  // and the values the matchings took, which the engine's clauses find
-  // only by search.  Those looks are the deep "no"s that close subtrees.
+  if (const Risposta d = dallaradice(k, a, c, v); d != Risposta::forse)
+    return d;
+  // Asked on the grid as the check placed it: its cells filled by
+  // propagation, and without the values the matchings took, which the
+  // engine's clauses find only by search.  Those make the deep "no"s that
+  // close subtrees.
   std::vector<int> escluse;
-  const bool sotto = a + 1 < k.livelli.size();
-  for (int x = 0; sotto && x < k.n * k.n; ++x) {
+  for (int x = 0; x < k.n * k.n; ++x) {
     const RigaDi<W> via = senza(k.possibiliradice[x], k.possibili[x]);
     for (int w = primo(via); w >= 0 && x != c && k.valore[x] == 0; w = prossimo(via, w + 1))
       escluse.push_back(x * k.n + w);
   }
-  const Risposta r = chiedisat(k.sat, sotto ? k.valore : k.visto, c, v, limite / peso, escluse);
-  k.spesi += k.sat.spesi * peso;
-  if (r == Risposta::si)
+  const Risposta esito = chiedisat(k.sat, k.valore, c, v, limite / perconflitto, escluse);
+  r.spesi += k.sat.spesi * perconflitto;
+  if (esito == Risposta::si)
     tieni(k, k.sat.modello);
-  return r;
+  return esito;
 }
 
 } // namespace
 
-template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opzioni &o) {
-  k = Completamento<W>{};
+template <int W> Completamento<W>::Completamento() = default;
+template <int W> Completamento<W>::~Completamento() = default;
+
+template <int W> void Completamento<W>::prepara(int n, const Opzioni &o, const Conto &conto) {
+  stato = std::make_unique<StatoCompletamento<W>>();
+  StatoCompletamento<W> &k = *stato;
   k.n = n;
+  k.conto = &conto;
   k.opzioni = o;
   k.q = latoquadrato(n);
   Forma<W> &f = k.forma;
@@ -737,8 +754,8 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
     }
   const std::size_t celle = static_cast<std::size_t>(n * n);
   k.possibili.resize(celle);
-  k.peso.resize(celle);
-  for (std::vector<int> *v : {&k.valore, &k.base, &k.visto, &k.testimone, &k.fase})
+  k.fallimenti.resize(celle);
+  for (std::vector<int> *v : {&k.valore, &k.livelli.base, &k.testimone, &k.fase})
     v->resize(celle);
   k.quanti.resize(f.unita.size() * static_cast<std::size_t>(n));
   Abbinamenti<W> &m = k.abbinamenti;
@@ -748,34 +765,42 @@ template <int W> void preparacompletamento(Completamento<W> &k, int n, const Opz
   m.dapotare.resize(f.unita.size());
   m.vuote.resize(f.unita.size());
   m.valoretenuto.assign(3 * celle, -1);
-  m.postoabbinato.assign(static_cast<std::size_t>(n), -1);
   k.consat = true;
-  // A branch touches about n^3 / 25 candidates: as many units as that is
-  // times a branch at side 25, rounded up.
-  k.pesoramo = (static_cast<long long>(n) * n * n + 25 * 25 * 25 - 1) / (25 * 25 * 25);
 }
 
 template <int W>
-void aggiungilivello(Completamento<W> &k, const std::vector<int> &celle, const Griglia &g) {
-  const auto valore = [&](int c) { return g[c / k.n][c % k.n]; };
-  if (k.ipotesi && !celle.empty() && celle[0] == k.livelli.back().celle[0] &&
-      valore(celle[0]) == k.base[celle[0]]) {
-    // The node the last question kept the grid of: its cells stand.
-    k.ipotesi = false;
-    k.livelli.back().celle.insert(k.livelli.back().celle.end(), celle.begin() + 1, celle.end());
-  } else {
-    lasciaipotesi(k);
-    k.livelli.push_back({celle, 0, 0, false});
+void Completamento<W>::entra(const std::vector<int> &celle, const Griglia &g, bool figlio) {
+  StatoCompletamento<W> &k = *stato;
+  Livelli &l = k.livelli;
+  // The node the last question kept the grid of: its first cell stands.
+  const bool tenuto = figlio && l.tenuta == Livelli::Tenuta::ultima;
+  if (!tenuto)
+    lasciatenuta(k);
+  l.tenuta = Livelli::Tenuta::nessuna;
+  std::size_t discordi = l.livelli.empty() ? 0 : l.livelli.back().discordi;
+  for (int c : celle) {
+    l.base[c] = g[c / k.n][c % k.n];
+    discordi += k.testimone[c] != l.base[c];
   }
-  for (int c : celle)
-    k.base[c] = valore(c);
+  l.livelli.push_back({l.celle.size(), tenuto ? l.marcatenuta : 0, false, discordi});
+  if (tenuto)
+    l.posate = l.celle.size() + 1;
+  l.celle.insert(l.celle.end(), celle.begin(), celle.end());
 }
 
-template <int W> void toglilivello(Completamento<W> &k) {
-  lasciaipotesi(k);
-  const std::size_t a = k.livelli.size() - 1;
-  vedi(k, std::min(k.vistofino, a));
-  levacima(k);
+template <int W> void Completamento<W>::esci() {
+  StatoCompletamento<W> &k = *stato;
+  Livelli &l = k.livelli;
+  lasciatenuta(k);
+  const std::size_t a = l.livelli.size() - 1, inizio = l.livelli[a].inizio;
+  // The first level needs no undoing: the next one is planted afresh.
+  if (a > 0 && l.posate > inizio)
+    annulla(k, l.livelli[a].marca);
+  l.posate = std::min(l.posate, inizio);
+  for (std::size_t x = inizio; x < l.celle.size(); ++x)
+    l.base[l.celle[x]] = 0;
+  l.celle.resize(inizio);
+  l.livelli.pop_back();
   if (a == 0) {
     // A new first level: the engine's ground goes with the old one.
     k.possibiliradice.clear();
@@ -785,38 +810,30 @@ template <int W> void toglilivello(Completamento<W> &k) {
 }
 
 template <int W>
-Risposta completabile(Completamento<W> &k, std::size_t a, int i, int j, int v, long long credito) {
-  k.spesi = k.unicita = 0;
-  vedi(k, a + 1);
+Responso Completamento<W>::chiedi(std::size_t a, int i, int j, int v, long long credito) {
+  StatoCompletamento<W> &k = *stato;
+  if (k.livelli.tenuta == Livelli::Tenuta::ultima)
+    k.livelli.tenuta = Livelli::Tenuta::vecchia;
   const int c = i * k.n + j;
+  Responso r;
   // The kept completion agrees with the asked grid (which has c empty) and v.
-  k.datestimone = k.testimone[c] == v && k.discordi == 0;
-  if (k.datestimone)
-    return Risposta::si;
-  if (const Risposta r = dallaradice(k, c, v); r != Risposta::forse)
+  r.testimone = k.testimone[c] == v && k.livelli.livelli[a].discordi == 0;
+  r.risposta = r.testimone ? Risposta::si : dallaradice(k, a, c, v);
+  if (r.risposta != Risposta::forse)
     return r;
   // The own search first, on a short allowance when the learning engine
   // stands behind it: it finds completions near the kept one, and
   // contradictions within reach, faster; the engine proves the hard "no"s,
-  // and what it learns stays for the questions after.
-  // The engine may take the question: it is started, or not yet sized (at
-  // its first question), or sized within its bound and its building within
-  // the allowance.
-  const bool conmotore =
-      k.consat && (k.sat.motore || k.sat.inizio.empty() ||
-                   k.sat.coppie / k.opzioni.clausoleperunitacostruzione <= credito);
-  const Risposta r = esplora(
-      k, a, c, v, conmotore ? std::min(credito, k.opzioni.ramiprimadelsat * k.pesoramo) : credito);
-  if (r != Risposta::forse || !conmotore || credito - k.spesi <= 0)
-    return r;
-  return chiedimotore(k, a, c, v, credito - k.spesi);
+  // and what it learns stays for the questions after.  The engine may take
+  // the question when it is not yet sized (at its first question) or its
+  // building fits the allowance.
+  const bool conmotore = k.consat && (k.sat.inizio.empty() || costomotore(k) <= credito);
+  r.risposta = esplora(k, a, c, v,
+                       conmotore ? std::min(credito, k.conto->primadelmotore()) : credito, r.spesi);
+  if (r.risposta == Risposta::forse && conmotore && credito - r.spesi > 0)
+    r.risposta = chiedimotore(k, a, c, v, credito - r.spesi, r);
+  return r;
 }
 
-template void preparacompletamento(Completamento<1> &, int, const Opzioni &);
-template void preparacompletamento(Completamento<2> &, int, const Opzioni &);
-template void aggiungilivello(Completamento<1> &, const std::vector<int> &, const Griglia &);
-template void aggiungilivello(Completamento<2> &, const std::vector<int> &, const Griglia &);
-template void toglilivello(Completamento<1> &);
-template void toglilivello(Completamento<2> &);
-template Risposta completabile(Completamento<1> &, std::size_t, int, int, int, long long);
-template Risposta completabile(Completamento<2> &, std::size_t, int, int, int, long long);
+template class Completamento<1>;
+template class Completamento<2>;

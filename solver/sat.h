@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-enum class Risposta { no, si, forse };
+#include "solver/risposta.h"
 
 struct MotoreSat; // CaDiCaL and its conflict counter (sat.cpp)
 struct ChiudiMotoreSat {

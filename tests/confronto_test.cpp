@@ -47,12 +47,14 @@ bool confronta(const Griglia &puzzle) {
     preparastato(static_cast<int>(puzzle.size()));
     tabella = tabellaold = puzzle;
     testing::internal::CaptureStderr();
-    risolto = inserisci(tabella, 0, 0, opzioni);
+    const EsitoRicerca esito = inserisci(tabella, 0, 0, opzioni);
+    risolto = esito.risolto;
     const std::string console = testing::internal::GetCapturedStderr();
     EXPECT_EQ(risolto, atteso.risolto);
     EXPECT_EQ(tabella, atteso.griglia);
     EXPECT_EQ(classifica, atteso.classifica);
-    EXPECT_TRUE(opzioni.controllo || lavoro.nodi == atteso.nodi) << lavoro.nodi << " nodi";
+    EXPECT_TRUE(opzioni.controllo || esito.lavoro.nodi == atteso.nodi)
+        << esito.lavoro.nodi << " nodi";
     EXPECT_EQ("\nTabella iniziale:\n\n" + ecogriglia(puzzle) + console + (risolto ? FINE : ""),
               atteso.trascrizione);
     if (risolto) { // a failed search may leave codes of its dead ends behind
