@@ -496,9 +496,9 @@ template <int W> void ponilivello(StatoCompletamento<W> &k, std::size_t b) {
 
 // Drops the grid kept from a question, if any.
 template <int W> void lasciatenuta(StatoCompletamento<W> &k) {
-  if (k.livelli.tenuta != Livelli::Tenuta::nessuna)
+  if (k.livelli.tenuta)
     annulla(k, k.livelli.marcatenuta);
-  k.livelli.tenuta = Livelli::Tenuta::nessuna;
+  k.livelli.tenuta = false;
 }
 
 // Brings the check's grid to that of told levels 0..a, at rest: the levels
@@ -664,7 +664,7 @@ Risposta esplora(StatoCompletamento<W> &k, std::size_t a, int c, int v, long lon
     return r;
   }
   annulla(k, riposo);
-  k.livelli.tenuta = Livelli::Tenuta::ultima;
+  k.livelli.tenuta = true;
   k.livelli.marcatenuta = marca;
   return r;
 }
@@ -773,10 +773,10 @@ void Completamento<W>::entra(const std::vector<int> &celle, const Griglia &g, bo
   StatoCompletamento<W> &k = *stato;
   Livelli &l = k.livelli;
   // The node the last question kept the grid of: its first cell stands.
-  const bool tenuto = figlio && l.tenuta == Livelli::Tenuta::ultima;
+  const bool tenuto = figlio && l.tenuta;
   if (!tenuto)
     lasciatenuta(k);
-  l.tenuta = Livelli::Tenuta::nessuna;
+  l.tenuta = false;
   std::size_t discordi = l.livelli.empty() ? 0 : l.livelli.back().discordi;
   for (int c : celle) {
     l.base[c] = g[c / k.n][c % k.n];
@@ -812,8 +812,8 @@ template <int W> void Completamento<W>::esci() {
 template <int W>
 Responso Completamento<W>::chiedi(std::size_t a, int i, int j, int v, long long credito) {
   StatoCompletamento<W> &k = *stato;
-  if (k.livelli.tenuta == Livelli::Tenuta::ultima)
-    k.livelli.tenuta = Livelli::Tenuta::vecchia;
+  // A grid kept from an earlier question serves no node the search enters.
+  lasciatenuta(k);
   const int c = i * k.n + j;
   Responso r;
   // The kept completion agrees with the asked grid (which has c empty) and v.

@@ -25,8 +25,6 @@ template <int W> class Completamento {
 public:
   Completamento();
   ~Completamento();
-  Completamento(const Completamento &) = delete;
-  Completamento &operator=(const Completamento &) = delete;
 
   // Readies the check for the questions of a search on grids of side n
   // (1..100, n <= 64 * W) with settings o, whose work `conto` counts (it

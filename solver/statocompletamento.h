@@ -46,15 +46,10 @@ struct Livelli {
   std::vector<Livello> livelli; // the root's first
   std::size_t posate = 0;       // the first this many told cells are placed on the grid (and
                                 // the first level always, once told)
-  enum class Tenuta : unsigned char {
-    nessuna,
-    ultima, // above them the grid holds the last question's grid, at rest, kept for the
-            // node the search may enter next
-    vecchia // ... that of an earlier question, to drop
-  };
-  Tenuta tenuta = Tenuta::nessuna;
-  std::size_t marcatenuta = 0; // trail length before the kept question's value
-  std::vector<int> base;       // [cell]: the value a told level gives it, 0 none
+  bool tenuta = false;          // above them the grid holds the last question's grid, at rest,
+                                // kept for the node the search may enter next
+  std::size_t marcatenuta = 0;  // trail length before the kept question's value
+  std::vector<int> base;        // [cell]: the value a told level gives it, 0 none
 };
 
 // Where the units lie, fixed for a search: on square sides the rows,
