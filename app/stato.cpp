@@ -5,7 +5,6 @@
 #include <ctime>
 
 int grandezza = 0;
-int quad = 1;
 Griglia tabella;
 Griglia tabellaold;
 Griglia passi;
@@ -29,7 +28,6 @@ Limiti limiti(int i, int j, int q) {
 
 void preparastato(int n) {
   grandezza = n;
-  quad = latoquadrato(n);
   tabella.assign(n, std::vector<int>(n, 0));
   tabellaold.assign(n, std::vector<int>(n, 0));
   classifica = 0;

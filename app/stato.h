@@ -13,7 +13,6 @@ using Griglia = std::vector<std::vector<int>>;
 inline constexpr int LATO_MASSIMO = 100; // largest grid side the reader accepts
 
 extern int grandezza;      // N, the grid side, 1..100; set once by the reader
-extern int quad;           // box side: floor(sqrt(N)), 1..10; divides N
 extern Griglia tabella;    // [0,N)x[0,N); the working grid: 0 = empty, else 1..N
 extern Griglia tabellaold; // [0,N)x[0,N); the puzzle as read, later the step page's replay board
 extern Griglia passi;      // [0,N)x[0,N); step code of the cell (0 = never placed by the solver)
