@@ -16,11 +16,12 @@ template <int W, int L> void geometria(CuboDi<W, L> &c, int n) {
   if constexpr (L == 0) {
     if (c.n == n && !c.fasce.empty())
       return;
+    const Quadrati quadrati(n);
     c.n = n;
-    c.q = latoquadrato(n);
-    c.bande = n / c.q;
+    c.q = quadrati.q;
+    c.bande = quadrati.bande;
   }
-  assert(c.n == n && c.q == latoquadrato(n));
+  assert(c.n == n && c.q == Quadrati(n).q);
   c.linee = intervallo<W>(0, n);
   const int bande = c.bande;
   riempi(c.fasce, bande, RigaDi<W>{});

@@ -20,6 +20,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/geometria.h"
 #include "app/stato.h"
 #include "solver/bitutil.h"
 
@@ -34,9 +35,9 @@ struct alignas(4) Tolto {
 // bounds and tables in place.  L = 0 serves any side, set by inizializza,
 // with tables sized then.
 template <int L> struct Lati {
-  static constexpr int n = L;               // grid side
-  static constexpr int q = latoquadrato(L); // box side
-  static constexpr int bande = L / q;       // boxes along a side: n / q
+  static constexpr int n = L;                     // grid side
+  static constexpr int q = Quadrati(L).q;         // box side
+  static constexpr int bande = Quadrati(L).bande; // boxes along a side: n / q
 };
 template <> struct Lati<0> {
   int n = 0;
@@ -50,7 +51,7 @@ using Tavola = std::conditional_t<L == 0, std::vector<T>, std::array<T, K>>;
 
 template <int W, int L = 0> struct CuboDi : Lati<L> {
   using R = RigaDi<W>;
-  static constexpr int B = L == 0 ? 0 : L / latoquadrato(L); // bands, for the sizes
+  static constexpr int B = L == 0 ? 0 : Quadrati(L).bande; // bands, for the sizes
   R linee;                     // bits [0, n): every row (or column, or value)
   Tavola<R, L, L * L> righe;   // [v*n + i]: columns of row i where value v+1 is a
                                // candidate, among the empty cells (vuoteriga[i])
@@ -96,7 +97,8 @@ template <int W, int L> inline bool candidato(const CuboDi<W, L> &c, int v, int 
 // empty and v+1 stands neither in row i, nor in column j, nor in its box.
 template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &c);
 
-// The box of cell (i, j), numbered band by band.
+// The box of cell (i, j), numbered as Quadrati::quadratodi does, from the
+// band table: no division.
 template <int W, int L> inline int quadrato(const CuboDi<W, L> &c, int i, int j) {
   return c.banda[i] * c.bande + c.banda[j];
 }
