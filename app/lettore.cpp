@@ -150,12 +150,13 @@ bool chiudilinea(Analisi &a, bool acapo) {
 } // namespace
 
 Registro::Registro(int lato)
-    : n(lato), q(latoquadrato(lato)), inriga(lato * lato), incolonna(lato * lato),
-      inquadrato((lato / q) * (lato / q) * lato) {}
+    : quadrati(lato), inriga(lato * lato), incolonna(lato * lato),
+      inquadrato(quadrati.bande * quadrati.bande * lato) {}
 
 std::string Registro::registra(int r, int c, int v) {
+  const int n = quadrati.n;
   const int qui = r * n + c;
-  const int b = (r / q) * (n / q) + c / q;
+  const int b = quadrati.quadratodi(r, c);
   struct Unita {
     std::vector<int> &posto;
     int indice;

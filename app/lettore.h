@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/geometria.h"
 #include "app/stato.h"
 
 struct Lettura {
@@ -35,7 +36,7 @@ struct Gettone {
 
 // Where each given value already stands, to refuse repeated givens.
 struct Registro {
-  int n, q;
+  Quadrati quadrati;                              // the grid's side n and its boxes
   std::vector<int> inriga, incolonna, inquadrato; // [unit * n + value - 1] -> cell + 1, 0 = none
   explicit Registro(int lato);
   // Records value v at (r, c); returns a message when v clashes with an earlier given.

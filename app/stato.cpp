@@ -5,7 +5,6 @@
 #include <ctime>
 
 int grandezza = 0;
-int quad = 1;
 Griglia tabella;
 Griglia tabellaold;
 Griglia passi;
@@ -14,22 +13,8 @@ int primozero = 0;
 std::int32_t tp0 = 0;
 std::int32_t tp1 = 0;
 
-Limiti limiti(int i, int j, int q) {
-  Limiti l{i, i + 1, j, j + 1};
-  while (l.minriga % q != 0)
-    --l.minriga;
-  while (l.maxriga % q != 0)
-    ++l.maxriga;
-  while (l.mincol % q != 0)
-    --l.mincol;
-  while (l.maxcol % q != 0)
-    ++l.maxcol;
-  return l;
-}
-
 void preparastato(int n) {
   grandezza = n;
-  quad = latoquadrato(n);
   tabella.assign(n, std::vector<int>(n, 0));
   tabellaold.assign(n, std::vector<int>(n, 0));
   classifica = 0;

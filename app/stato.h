@@ -1,11 +1,14 @@
-// Process-wide state of one solving run, box geometry, step codes and the
-// console grid echo.  Every procedure of the program reads and writes these
-// values directly; they live until the process ends.
+// Process-wide state of one solving run, step codes, the pages' shading
+// and the console grid echo.  Every procedure of the program reads and
+// writes these values directly; they live until the process ends.  The box
+// geometry, which they all need beside it, comes with it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "app/geometria.h"
 
 // An N x N grid addressed [row][column], both 0-based; 0 = empty cell.
 using Griglia = std::vector<std::vector<int>>;
@@ -13,7 +16,6 @@ using Griglia = std::vector<std::vector<int>>;
 inline constexpr int LATO_MASSIMO = 100; // largest grid side the reader accepts
 
 extern int grandezza;      // N, the grid side, 1..100; set once by the reader
-extern int quad;           // box side: floor(sqrt(N)), 1..10; divides N
 extern Griglia tabella;    // [0,N)x[0,N); the working grid: 0 = empty, else 1..N
 extern Griglia tabellaold; // [0,N)x[0,N); the puzzle as read, later the step page's replay board
 extern Griglia passi;      // [0,N)x[0,N); step code of the cell (0 = never placed by the solver)
@@ -40,22 +42,6 @@ inline int tipopasso(int codice) {
 inline int numeropasso(int codice) {
   return codice - 10000 * tipopasso(codice);
 }
-
-// Box side of a grid of side n: the square root truncated toward zero,
-// found in integers (for n up to 100 the same as the double precision root
-// truncated), so that sides fixed at compile time use it too.
-constexpr int latoquadrato(int n) {
-  int q = 0;
-  while ((q + 1) * (q + 1) <= n)
-    ++q;
-  return q;
-}
-
-// Bounds of the box that holds (i, j): rows [minriga, maxriga), columns [mincol, maxcol).
-struct Limiti {
-  int minriga, maxriga, mincol, maxcol;
-};
-Limiti limiti(int i, int j, int q);
 
 // Chequerboard shading of the pages, walked row by row and cell by cell:
 // call riga() at the start of each row, then cella() once per column.

@@ -16,7 +16,7 @@
 //   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
 //                                     answers by kind, units, seconds
 //   Before the command, NOME=VALORE sets a field of the search's options
-//   (solver/opzioni.h) for conta, registra and riascolta.
+//   (as listed in solver/opzioni.def) for conta, registra and riascolta.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
 //                                     wall seconds, peak memory, exit status

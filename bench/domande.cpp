@@ -1,10 +1,10 @@
 #include "domande.h"
 
-#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <type_traits>
 #include <utility>
 
 #include "solver/completamento.h"
@@ -14,32 +14,16 @@ namespace domande {
 
 bool imposta(Opzioni &o, const std::string &nome, long long valore) {
   Opzioni nuove = o;
-  const std::pair<const char *, long long *> numeri[] = {
-      {"creditofisso", &nuove.creditofisso},
-      {"creditopernodo", &nuove.creditopernodo},
-      {"quota", &nuove.quota},
-      {"riesameogni", &nuove.riesameogni},
-      {"ramiprimadelsat", &nuove.ramiprimadelsat},
-      {"migliaiadiclausole", &nuove.migliaiadiclausole},
-      {"clausoleperunita", &nuove.clausoleperunita},
-      {"clausoleperunitacostruzione", &nuove.clausoleperunitacostruzione},
-      {"pesounicita", &nuove.pesounicita}};
-  const std::pair<const char *, int *> lati[] = {
-      {"latoscatoleabbinate", &nuove.latoscatoleabbinate}, {"potaturafino", &nuove.potaturafino}};
   bool trovato = false;
-  for (const auto &[n, campo] : numeri)
-    if (nome == n)
-      *campo = valore, trovato = true;
-  // A side out of an int's range is out of every side's range too.
-  for (const auto &[n, campo] : lati)
-    if (nome == n)
-      *campo = static_cast<int>(std::clamp<long long>(valore, -1, 1000)), trovato = true;
-  if (nome == "controllo" && (valore == 0 || valore == 1))
-    nuove.controllo = valore != 0, trovato = true;
-  if (!trovato || !valida(nuove))
-    return false;
-  o = nuove;
-  return true;
+  perogniopzione(nuove, [&](const char *n, auto &campo, long long minimo, long long massimo) {
+    if (nome == n && valore >= minimo && valore <= massimo) {
+      campo = static_cast<std::remove_reference_t<decltype(campo)>>(valore);
+      trovato = true;
+    }
+  });
+  if (trovato)
+    o = nuove;
+  return trovato;
 }
 
 namespace {

@@ -17,7 +17,7 @@
 
 namespace domande {
 
-// Sets the field of o called `nome` (as in solver/opzioni.h) from `valore`;
+// Sets the field of o called `nome` (as listed in solver/opzioni.def) from `valore`;
 // false, leaving o as it was, when no field has that name or the value is
 // out of the field's range.
 bool imposta(Opzioni &o, const std::string &nome, long long valore);

@@ -14,21 +14,19 @@ template <class T, class X> void riempi(T &t, int k, const X &x) {
 
 template <int W, int L> void geometria(CuboDi<W, L> &c, int n) {
   if constexpr (L == 0) {
-    if (c.n == n && !c.bandacol.empty())
+    if (c.n == n && !c.fasce.empty())
       return;
+    const Quadrati quadrati(n);
     c.n = n;
-    c.q = latoquadrato(n);
-    c.bande = n / c.q;
+    c.q = quadrati.q;
+    c.bande = quadrati.bande;
   }
-  assert(c.n == n && c.q == latoquadrato(n));
+  assert(c.n == n && c.q == Quadrati(n).q);
   c.linee = intervallo<W>(0, n);
   const int bande = c.bande;
-  riempi(c.bandacol, bande, RigaDi<W>{});
-  riempi(c.bandariga, bande, RigaDi<W>{});
-  for (int b = 0; b < bande; ++b) {
-    c.bandacol[b] = intervallo<W>(b * c.q, (b + 1) * c.q);
-    c.bandariga[b] = c.bandacol[b];
-  }
+  riempi(c.fasce, bande, RigaDi<W>{});
+  for (int b = 0; b < bande; ++b)
+    c.fasce[b] = intervallo<W>(b * c.q, (b + 1) * c.q);
   riempi(c.banda, n, 0);
   for (int k = 0; k < n; ++k)
     c.banda[k] = k / c.q;

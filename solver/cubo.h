@@ -1,12 +1,14 @@
 // The candidate cube: for every value and cell, whether the value may still
-// be placed there.  Kept as bit planes, one per value, with a word pair per
-// row and per column of each plane, in step with each other; W words per
-// line (1 up to side 64, else 2).  It is built from the grid once; after
-// that every removal is logged, so that the search can take the cube back
-// to an earlier state by putting the logged candidates back.
+// be placed there.  Kept as bit planes, one per value: each plane has a
+// line of bits per row (its columns) and one per column (its rows), in
+// step with each other, and each cell has a line of its values beside
+// them; a line is W 64-bit words (1 up to side 64, else 2).  It is built
+// from the grid once; after that every removal is logged, so that the
+// search can take the cube back to an earlier state by putting the logged
+// candidates back.
 //
-// A filled cell keeps in the words the bits it had when it was filled: the
-// candidates of a row or column are its word masked with the empty cells
+// A filled cell keeps in the lines the bits it had when it was filled: the
+// candidates of a row or column are its line masked with the empty cells
 // of the line (riga, colonna), and nothing writes a filled cell's bits.  So
 // filling a cell costs no removal for its other values, and emptying it
 // again brings them back at once.
@@ -18,6 +20,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/geometria.h"
 #include "app/stato.h"
 #include "solver/bitutil.h"
 
@@ -32,9 +35,9 @@ struct alignas(4) Tolto {
 // bounds and tables in place.  L = 0 serves any side, set by inizializza,
 // with tables sized then.
 template <int L> struct Lati {
-  static constexpr int n = L;               // grid side
-  static constexpr int q = latoquadrato(L); // box side
-  static constexpr int bande = L / q;       // boxes along a side: n / q
+  static constexpr int n = L;                     // grid side
+  static constexpr int q = Quadrati(L).q;         // box side
+  static constexpr int bande = Quadrati(L).bande; // boxes along a side: n / q
 };
 template <> struct Lati<0> {
   int n = 0;
@@ -48,14 +51,14 @@ using Tavola = std::conditional_t<L == 0, std::vector<T>, std::array<T, K>>;
 
 template <int W, int L = 0> struct CuboDi : Lati<L> {
   using R = RigaDi<W>;
-  static constexpr int B = L == 0 ? 0 : L / latoquadrato(L); // bands, for the sizes
+  static constexpr int B = L == 0 ? 0 : Quadrati(L).bande; // bands, for the sizes
   R linee;                     // bits [0, n): every row (or column, or value)
   Tavola<R, L, L * L> righe;   // [v*n + i]: columns of row i where value v+1 is a
                                // candidate, among the empty cells (vuoteriga[i])
   Tavola<R, L, L * L> colonne; // [v*n + j]: rows of column j where value v+1 is a
                                // candidate, among the empty cells (vuotecolonna[j])
-  Tavola<R, L, B> bandacol;    // [box column]: the columns of that stack of boxes
-  Tavola<R, L, B> bandariga;   // [box row]: the rows of that band of boxes
+  Tavola<R, L, B> fasce;       // [b]: lines b*q to b*q + q - 1, the rows of band b of
+                               // boxes and the columns of stack b alike
   Tavola<int, L, L> banda;     // [k], k in [0,n): k / q, the band (or stack) of line k
   Tavola<R, L, L * L> valori;  // [i*n + j]: values of empty (i, j) still candidates
                                // (bit v: v+1); a filled cell keeps those it had
@@ -76,7 +79,6 @@ template <int W, int L = 0> struct CuboDi : Lati<L> {
   Tavola<R, L, L> valoririga, valoricolonna; // [i], [j]: values in row i / column j (bit v-1: v)
   Tavola<R, L, B * B> valoriquadrato;        // [band*bande + stack]: values in that box
 };
-using Cubo = CuboDi<2>; // fits any side
 
 // The candidates of value v+1 in row i, and in column j.
 template <int W, int L> inline RigaDi<W> riga(const CuboDi<W, L> &c, int v, int i) {
@@ -95,7 +97,8 @@ template <int W, int L> inline bool candidato(const CuboDi<W, L> &c, int v, int 
 // empty and v+1 stands neither in row i, nor in column j, nor in its box.
 template <int W, int L> void inizializza(int n, const Griglia &g, CuboDi<W, L> &c);
 
-// The box of cell (i, j), numbered band by band.
+// The box of cell (i, j), numbered as Quadrati::quadratodi does, from the
+// band table: no division.
 template <int W, int L> inline int quadrato(const CuboDi<W, L> &c, int i, int j) {
   return c.banda[i] * c.bande + c.banda[j];
 }
@@ -110,7 +113,7 @@ template <int W, int L> inline void segna(CuboDi<W, L> &c, int i, int j, int v) 
   metti(c.righecon[v], i);
   metti(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
-  blocco = blocco | c.bandacol[c.banda[j]];
+  blocco = blocco | c.fasce[c.banda[j]];
   // v = 0 (an empty cell, from inizializza) adds nothing.
   aggiungivalore(c.valoririga[i], v);
   aggiungivalore(c.valoricolonna[j], v);
@@ -124,7 +127,7 @@ template <int W, int L> inline void libera(CuboDi<W, L> &c, int i, int j, int v)
   togli(c.righecon[v], i);
   togli(c.colonnecon[v], j);
   RigaDi<W> &blocco = c.bloccocol[c.banda[i] * (c.n + 1) + v];
-  blocco = senza(blocco, c.bandacol[c.banda[j]]);
+  blocco = senza(blocco, c.fasce[c.banda[j]]);
   togli(c.valoririga[i], v - 1);
   togli(c.valoricolonna[j], v - 1);
   togli(c.valoriquadrato[quadrato(c, i, j)], v - 1);
@@ -176,7 +179,7 @@ template <int W, int L> inline void registra(CuboDi<W, L> &c, int v, int i, int 
   togli(c.valori[i * c.n + j], v);
   riconta(c, v, j);
   RigaDi<W> &quiete = c.quiete[v * c.bande + c.banda[i]];
-  quiete = senza(quiete, c.bandacol[c.banda[j]]);
+  quiete = senza(quiete, c.fasce[c.banda[j]]);
   if (c.tolti == c.storia.size()) [[unlikely]]
     allunga(c);
   c.storia[c.tolti++] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(i),
@@ -237,9 +240,9 @@ template <int W, int L>
   R *righe = c.righe.data(), *colonne = c.colonne.data();
   R *valori = c.valori.data(), *quiete = c.quiete.data(), *sole = c.colsole.data();
   const int *banda = c.banda.data();
-  const R *bandacol = c.bandacol.data();
+  const R *fasce = c.fasce.data();
   const R *vuoteriga = c.vuoteriga.data(), *vuotecolonna = c.vuotecolonna.data();
-  const R pila = bandacol[banda[j]]; // the columns of the cell's box
+  const R pila = fasce[banda[j]]; // the columns of the cell's box
 
   // Every other value the cell could still take: its column no longer
   // counts it (v+1 itself is dealt with below, with its units).
@@ -262,7 +265,7 @@ template <int W, int L>
       togli(pc[k], r);
       scrivibit(sole[v], k, unico(pc[k] & vuotecolonna[k]));
       togli(valori[r * n + k], v);
-      qv[bi] = senza(qv[bi], bandacol[banda[k]]);
+      qv[bi] = senza(qv[bi], fasce[banda[k]]);
       annota(v, r, k);
     }
   };
@@ -302,7 +305,7 @@ template <int W, int L> inline void riapri(CuboDi<W, L> &c, const Tolto &t) {
   RigaDi<W> *quiete = c.quiete.data() + t.v * c.bande;
   quiete[c.banda[t.i]] = RigaDi<W>{};
   for (int b = 0; b < c.bande; ++b)
-    quiete[b] = senza(quiete[b], c.bandacol[c.banda[t.j]]);
+    quiete[b] = senza(quiete[b], c.fasce[c.banda[t.j]]);
 }
 
 // Undoes every removal logged after the first `marca` entries of the log;

@@ -25,7 +25,7 @@ enum class Esame { niente, singolo, eliminariga, eliminacolonna };
 // more, lie in one column (linea), which holds v outside the box too.
 template <int W, int L> Esame esamina(const CuboDi<W, L> &c, int v, int br, int bc, int &linea) {
   using R = RigaDi<W>;
-  const R &colbox = c.bandacol[bc];
+  const R &colbox = c.fasce[bc];
   const R *righe = &c.righe[v * c.n];
   const R *vuote = c.vuoteriga.data();
   // One look at each row of the box, without an early way out or a branch
@@ -49,8 +49,7 @@ template <int W, int L> Esame esamina(const CuboDi<W, L> &c, int v, int br, int 
     return vuota(senza(riga(c, v, linea), colbox)) ? Esame::niente : Esame::eliminariga;
   }
   linea = primo(unione);
-  return vuota(senza(colonna(c, v, linea), c.bandariga[br])) ? Esame::niente
-                                                             : Esame::eliminacolonna;
+  return vuota(senza(colonna(c, v, linea), c.fasce[br])) ? Esame::niente : Esame::eliminacolonna;
 }
 
 template <int W, int L> void piazza(Passata<W, L> &p, int v, int i, int j, int tipo) {
@@ -95,11 +94,11 @@ bool visita(Passata<W, L> &p, int v, int i, int j, bool rigasola, bool colonnaso
       tipo = PASSO_QUADRATO;
       break;
     case Esame::eliminariga:
-      svuotariga(c, v, linea, senza(tutti<W>(), c.bandacol[c.banda[j]]));
+      svuotariga(c, v, linea, senza(tutti<W>(), c.fasce[c.banda[j]]));
       annota(p, da);
       return true;
     case Esame::eliminacolonna:
-      svuotacolonna(c, v, linea, senza(tutti<W>(), c.bandariga[c.banda[i]]));
+      svuotacolonna(c, v, linea, senza(tutti<W>(), c.fasce[c.banda[i]]));
       annota(p, da);
       return true;
     }
@@ -127,7 +126,7 @@ template <int W, int L> bool passapiano(Passata<W, L> &p, int v) {
   RigaDi<W> daguardare = aperte(c, v);               // rows not visited yet
   const RigaDi<W> &singole = c.colsole[v];           // columns holding one candidate
   const int *banda = c.banda.data();
-  const RigaDi<W> *bandacol = c.bandacol.data();
+  const RigaDi<W> *fasce = c.fasce.data();
   bool cambiato = false;
   for (int i = primo(daguardare); i >= 0; i = primo(daguardare)) {
     togli(daguardare, i);
@@ -147,7 +146,7 @@ template <int W, int L> bool passapiano(Passata<W, L> &p, int v) {
       const int j = primo(d);
       resto = dopo(resto, j);
       if (!visita(p, v, i, j, unica, ha(singole, j))) {
-        quietiqui = quietiqui | bandacol[banda[j]];
+        quietiqui = quietiqui | fasce[banda[j]];
         continue;
       }
       cambiato = true;

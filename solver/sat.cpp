@@ -7,7 +7,7 @@
 
 #include <cadical.hpp>
 
-#include "app/stato.h"
+#include "app/geometria.h"
 
 // The solver, with a counter of its conflicts (one clause learnt each): its
 // work is bounded by its own conflict limit, the counter only tells what a
@@ -76,7 +76,8 @@ int variabile(const Sat &s, int c, int v) {
 // ((n / q)^2 boxes of q * q cells, which hold every value when that is n),
 // in cell order.  A group may be empty: then no completion exists.
 template <class F> void pergruppo(const Sat &s, F f) {
-  const int n = s.n, q = latoquadrato(n), bande = n / q;
+  const Quadrati quadrati(s.n);
+  const int n = s.n, q = quadrati.q, bande = quadrati.bande;
   std::vector<int> lits(s.valori.size());
   std::iota(lits.begin(), lits.end(), 1);
   for (int c = 0; c < n * n; ++c) {
@@ -87,10 +88,7 @@ template <class F> void pergruppo(const Sat &s, F f) {
   }
   // The cell at place p of unit x: row x, column x - n, or box x - 2n.
   const auto cella = [&](int x, int p) {
-    const int b = x - 2 * n;
-    return x < n   ? x * n + p
-           : b < 0 ? p * n + x - n
-                   : (b / bande * q + p / q) * n + b % bande * q + p % q;
+    return x < n ? x * n + p : x < 2 * n ? p * n + x - n : quadrati.cellaalposto(x - 2 * n, p);
   };
   for (int x = 0; x < 2 * n + bande * bande; ++x)
     for (int v = 1; v <= n; ++v) {

@@ -6,9 +6,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace oracolo {
 namespace {
+
+// Candidate cube indexed [value - 1][row][column]; 1 = the value may still go in the cell.
+using Cubo = std::vector<std::vector<std::vector<int>>>;
 
 // Appends printf-style formatted text to a string.
 void scrivi(std::string &out, const char *formato, ...) {
@@ -267,6 +271,47 @@ void prendiquadrato(std::vector<int> &lista, int i, int j, const Griglia &grigli
   }
 }
 
+// Fresh candidate cube for the grid (N = griglia.size()).
+Cubo inizializza(const Griglia &griglia) {
+  const int n = static_cast<int>(griglia.size());
+  const int quad = latoquadrato(n);
+  Cubo ntab(static_cast<std::size_t>(n),
+            std::vector<std::vector<int>>(static_cast<std::size_t>(n),
+                                          std::vector<int>(static_cast<std::size_t>(n), 0)));
+  for (int v = 0; v < n; v++) {
+    for (int i = 0; i < n; i++) {
+      for (int j = 0; j < n; j++) {
+        ntab[v][i][j] = griglia[i][j] == 0 ? 1 : 0;
+      }
+    }
+  }
+  int minriga = 0;
+  int maxriga = 0;
+  int mincol = 0;
+  int maxcol = 0;
+  for (int i = 0; i < n; i++) {
+    for (int j = 0; j < n; j++) {
+      const int valore = griglia[i][j];
+      if (valore == 0) {
+        continue;
+      }
+      for (int k = 0; k < n; k++) {
+        ntab[valore - 1][i][k] = 0;
+      }
+      for (int k = 0; k < n; k++) {
+        ntab[valore - 1][k][j] = 0;
+      }
+      limiti(i, j, quad, minriga, maxriga, mincol, maxcol);
+      for (int r = minriga; r < maxriga; r++) {
+        for (int c = mincol; c < maxcol; c++) {
+          ntab[valore - 1][r][c] = 0;
+        }
+      }
+    }
+  }
+  return ntab;
+}
+
 // One search node. Instead of ending the process on a complete grid it records the result in
 // the state, sets finito and returns; every caller then returns at once without undoing.
 void inserisci(Stato &s, int i, int j) {
@@ -375,65 +420,6 @@ void intestazione(std::string &out) {
 }
 
 } // namespace
-
-Cubo inizializza(const Griglia &griglia) {
-  const int n = static_cast<int>(griglia.size());
-  const int quad = latoquadrato(n);
-  Cubo ntab(static_cast<std::size_t>(n),
-            std::vector<std::vector<int>>(static_cast<std::size_t>(n),
-                                          std::vector<int>(static_cast<std::size_t>(n), 0)));
-  for (int v = 0; v < n; v++) {
-    for (int i = 0; i < n; i++) {
-      for (int j = 0; j < n; j++) {
-        ntab[v][i][j] = griglia[i][j] == 0 ? 1 : 0;
-      }
-    }
-  }
-  int minriga = 0;
-  int maxriga = 0;
-  int mincol = 0;
-  int maxcol = 0;
-  for (int i = 0; i < n; i++) {
-    for (int j = 0; j < n; j++) {
-      const int valore = griglia[i][j];
-      if (valore == 0) {
-        continue;
-      }
-      for (int k = 0; k < n; k++) {
-        ntab[valore - 1][i][k] = 0;
-      }
-      for (int k = 0; k < n; k++) {
-        ntab[valore - 1][k][j] = 0;
-      }
-      limiti(i, j, quad, minriga, maxriga, mincol, maxcol);
-      for (int r = minriga; r < maxriga; r++) {
-        for (int c = mincol; c < maxcol; c++) {
-          ntab[valore - 1][r][c] = 0;
-        }
-      }
-    }
-  }
-  return ntab;
-}
-
-Passaggio univoci(const Griglia &griglia, int classifica) {
-  controlla(griglia);
-  const int n = static_cast<int>(griglia.size());
-  Stato s;
-  s.grandezza = n;
-  s.tabella = griglia;
-  s.passi.assign(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
-  s.classifica = classifica;
-
-  Passaggio p;
-  p.cubo = inizializza(s.tabella);
-  univocipassaggio(n, p.cubo, s.tabella, p.celle, s);
-  p.griglia = s.tabella;
-  p.passi = s.passi;
-  p.classifica = s.classifica;
-  p.trascrizione = s.trascrizione;
-  return p;
-}
 
 Esito risolvi(const Griglia &puzzle) {
   controlla(puzzle);

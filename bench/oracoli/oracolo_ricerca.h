@@ -8,16 +8,12 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace oracolo {
 
 // N x N grid indexed [row][column], 0 = empty cell.
 using Griglia = std::vector<std::vector<int>>;
-
-// Candidate cube indexed [value - 1][row][column]; 1 = the value may still go in the cell.
-using Cubo = std::vector<std::vector<std::vector<int>>>;
 
 struct Esito {
   bool risolto = false;     // the search completed the grid
@@ -37,24 +33,5 @@ Esito risolvi(const Griglia &puzzle);
 // millisecondi is the difference of the two clock readings; the page shows it in seconds.
 std::string paginasoluzione(const Griglia &puzzle, const Esito &e, int millisecondi);
 std::string paginapercorso(const Griglia &puzzle, const Esito &e);
-
-// The building blocks, exposed for finer-grained comparisons.
-
-// Fresh candidate cube for the grid (N = griglia.size()).
-Cubo inizializza(const Griglia &griglia);
-
-// Result of one deduction pass run on its own.
-struct Passaggio {
-  Griglia griglia;                        // grid after the pass
-  Griglia passi;                          // step codes (0 where the pass placed nothing)
-  int classifica = 0;                     // step counter after the pass
-  std::vector<std::pair<int, int>> celle; // (row, column) of each placed cell, in order
-  Cubo cubo;                              // the cube as the pass leaves it
-  std::string trascrizione;               // the report the root node prints after its pass
-};
-
-// Builds the cube for the grid and runs one deduction pass on it, with the step counter
-// starting at classifica; same argument checks as risolvi().
-Passaggio univoci(const Griglia &griglia, int classifica = 0);
 
 } // namespace oracolo
