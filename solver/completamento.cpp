@@ -9,10 +9,9 @@
 
 namespace {
 
-// The unit index of cell c's box: after the n rows and n columns, band by
-// band (n / q boxes each).
+// The unit index of cell c's box: after the n rows and n columns.
 template <int W> int scatola(const StatoCompletamento<W> &k, int c) {
-  return 2 * k.n + c / k.n / k.q * (k.n / k.q) + c % k.n / k.q;
+  return 2 * k.n + k.quadrati.quadratodi(c / k.n, c % k.n);
 }
 
 // Empty cell c loses the values in via (which it had), trailed: each
@@ -100,10 +99,10 @@ template <int W> bool assegna(StatoCompletamento<W> &k, int c, int v) {
   for (int x = 0; x < n && riga + colonna > 0; ++x)
     if (!escludi(k, i * n + x, via, riga) || !escludi(k, x * n + j, via, colonna))
       return false;
-  const int r0 = i / k.q * k.q, c0 = j / k.q * k.q;
+  const int q = k.quadrati.q, r0 = i / q * q, c0 = j / q * q;
   int resto = k.forma.quadrata ? k.quanti[k.forma.posti[c][2] * n + v] - 1 : n;
-  for (int r = r0; r < r0 + k.q && resto > 0; ++r)
-    for (int s = c0; s < c0 + k.q; ++s)
+  for (int r = r0; r < r0 + q && resto > 0; ++r)
+    for (int s = c0; s < c0 + q; ++s)
       if (!escludi(k, r * n + s, via, resto))
         return false;
   return true;
@@ -733,9 +732,9 @@ template <int W> void Completamento<W>::prepara(int n, const Opzioni &o, const C
   k.n = n;
   k.conto = &conto;
   k.opzioni = o;
-  k.q = latoquadrato(n);
+  k.quadrati = Quadrati(n);
   Forma<W> &f = k.forma;
-  f.quadrata = k.q * k.q == n;
+  f.quadrata = k.quadrati.q * k.quadrati.q == n;
   f.tuttivalori = intervallo<W>(0, n);
   f.unita.resize(static_cast<std::size_t>(f.quadrata ? 3 * n : 2 * n));
   f.unitapercella = f.quadrata ? 3 : 2;

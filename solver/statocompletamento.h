@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/geometria.h"
 #include "solver/bitutil.h"
 #include "solver/conto.h"
 #include "solver/opzioni.h"
@@ -82,7 +83,8 @@ template <int W> struct Abbinamenti {
 // the told levels, each placed and propagated once, so that a question
 // costs only its own value's consequences.
 template <int W> struct StatoCompletamento {
-  int n = 0, q = 1;                      // side, box side
+  int n = 0;                             // side
+  Quadrati quadrati{1};                  // where its boxes lie
   const Conto *conto = nullptr;          // the search's ledger: what work costs
   Opzioni opzioni;                       // the settings of this search
   Forma<W> forma;                        // where the units lie
