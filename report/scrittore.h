@@ -13,7 +13,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -32,11 +32,7 @@ struct Pagina {
     const char *dati;
     std::size_t inizio, lunghezza;
   };
-#if defined(_WIN32)
-  std::FILE *file = nullptr;
-#else
-  int file = -1;
-#endif
+  std::intptr_t file = -1; // the open partial file as the system keeps it (sistema.h); -1: none
   std::string nome;
   std::string parziale;     // the file being written, named after the page and this process;
                             // empty when there is none
