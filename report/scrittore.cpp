@@ -11,86 +11,13 @@
 
 #include "app/stato.h"
 
+#include "report/parziali.h"
 #include "report/sistema.h"
 
 namespace {
 
-// The longest name a partial file may have.
-constexpr std::size_t NOMEMASSIMO = 4096;
-
-// The partial files, for removing them when the process must end at once
-// (a signal, memory run out): a name is set, with the signals held back, as
-// its file is created, and forgotten once the file is renamed or removed.
-// The two pages are all a run writes at once.
-constexpr int POSTI = 2;
-char nomiinscrittura[POSTI][NOMEMASSIMO];
-volatile std::sig_atomic_t inscrittura[POSTI] = {};
-
 bool aperta(const Pagina &p) {
   return p.file != -1;
-}
-
-} // namespace
-
-void scartaparziali() {
-  chiuditutto();
-  for (int k = 0; k < POSTI; ++k)
-    if (inscrittura[k] != 0)
-      elimina(nomiinscrittura[k]);
-}
-
-namespace {
-
-bool iniziascrittura(Pagina &p) {
-  for (int k = 0; k < POSTI; ++k)
-    if (inscrittura[k] == 0) {
-      std::memcpy(nomiinscrittura[k], p.parziale.c_str(), p.parziale.size() + 1);
-      inscrittura[k] = 1;
-      p.posto = k;
-      return true;
-    }
-  return false;
-}
-
-void finescrittura(Pagina &p) {
-  if (p.posto >= 0)
-    inscrittura[p.posto] = 0;
-  p.posto = -1;
-}
-
-// A name beside the page's own that no other run uses: the page's name,
-// this process and a count.
-std::string nomeproprio(const Pagina &p) {
-  static unsigned contatore = 0;
-  return p.nome + ".parziale-" + std::to_string(processo()) + "-" + std::to_string(contatore++);
-}
-
-// Creates the partial file under a name no other run is using, tried afresh
-// while taken. A folder at the page's name could never be replaced: the
-// page cannot be created.
-bool apri(Pagina &p) {
-  if (cartellaal(p.nome.c_str()))
-    return false;
-  preparasegnali();
-  trattienisegnali();
-  bool creata = false;
-  for (int tentativi = 0; tentativi < 100 && !creata; ++tentativi) {
-    p.parziale = nomeproprio(p);
-    if (p.parziale.size() >= NOMEMASSIMO)
-      break;
-    creata = crea(p);
-    if (!creata && errno != EEXIST)
-      break;
-  }
-  if (creata && !iniziascrittura(p)) {
-    chiudi(p);
-    elimina(p.parziale.c_str());
-    creata = false;
-  }
-  if (!creata)
-    p.parziale.clear();
-  rilasciasegnali();
-  return creata;
 }
 
 } // namespace
@@ -104,7 +31,7 @@ bool apripagina(Pagina &p, const std::string &nome) {
   p.pezzi.reserve(PEZZI);
   p.custoditi.clear();
   p.inattesa = 0;
-  if (!apri(p)) {
+  if (!creaparziale(p)) {
     console("Errore nell'apertura del file " + nome + "\n");
     return false;
   }
@@ -192,8 +119,7 @@ void congeda(Pagina &p) {
   else if (p.posa == Posa::spostata)
     elimina(p.conservata.c_str());
   p.posa = Posa::nessuna;
-  finescrittura(p);
-  p.parziale.clear();
+  lasciaparziale(p);
 }
 
 // Tells of an earlier page that could not be put back, and leaves the file
@@ -202,8 +128,7 @@ void irrecuperabile(Pagina &p) {
   std::string testo = "Errore nel ripristino del file " + p.nome + "\n";
   if (p.posa == Posa::scambiata) {
     testo += "La pagina precedente resta in " + p.parziale + "\n";
-    finescrittura(p);
-    p.parziale.clear();
+    lasciaparziale(p);
   } else if (p.posa != Posa::nuova) {
     testo += "La pagina precedente resta in " + p.conservata + "\n";
   }
@@ -216,7 +141,7 @@ bool mettiinposto(std::initializer_list<Pagina *> pagine) {
   const std::vector<Pagina *> lista(pagine);
   for (Pagina *p : lista) {
     p->posa = Posa::nessuna;
-    p->conservata = nomeproprio(*p);
+    p->conservata = nomeproprio(p->nome);
   }
   prendiserratura();
   Pagina *guasta = nullptr;
@@ -258,8 +183,7 @@ void scarta(Pagina &p) {
   if (p.parziale.empty())
     return;
   elimina(p.parziale.c_str());
-  finescrittura(p);
-  p.parziale.clear();
+  lasciaparziale(p);
 }
 
 Pagina::~Pagina() {

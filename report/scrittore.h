@@ -36,7 +36,6 @@ struct Pagina {
   std::string nome;
   std::string parziale;     // the file being written, named after the page and this process;
                             // empty when there is none
-  int posto = -1;           // where the signal handler finds the partial file's name
   std::string buffer;       // copied text since the last write
   std::vector<Pezzo> pezzi; // what the next write writes, in order
   std::vector<std::unique_ptr<std::string>> custoditi; // texts kept alive until then
@@ -77,10 +76,6 @@ bool mettiinposto(std::initializer_list<Pagina *> pagine);
 
 // Removes the partial file, if any.
 void scarta(Pagina &p);
-
-// Removes every partial file at once, allocating nothing: for a run that
-// must end at once (out of memory). The earlier pages stay.
-void scartaparziali();
 
 // Writes the pending pieces; empties the buffer and drops the kept texts.
 void svuota(Pagina &p);

@@ -11,6 +11,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "report/parziali.h"
 #include "report/scrittore.h"
 #include "report/sistema.h"
 
