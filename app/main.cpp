@@ -13,7 +13,7 @@
 #include "app/lettore.h"
 #include "app/stato.h"
 #include "report/pagine.h"
-#include "report/scrittore.h"
+#include "report/parziali.h"
 #include "solver/ricerca.h"
 
 #if !defined(_WIN32)

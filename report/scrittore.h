@@ -4,17 +4,15 @@
 // a caller about to drop or change such a text hands it over instead
 // (custodisci). Any failure is remembered until the close.
 //
-// A page is written under a name of its own beside the page's name and put
-// in its place only once complete and closed, together with the pages that
-// go with it: the folder shows the earlier pages or the new ones, whole,
-// never a part nor a mix, and a symbolic link standing at a page's name is
-// replaced, not written through. A partial file goes with its Pagina, or
-// with the process when a signal or a lack of memory ends it.
+// A page is written under a name of its own beside the page's name, a
+// partial file (report/parziali.h), and put in its place only once complete
+// and closed, together with the pages that go with it (mettiinposto,
+// report/messainposto.h). A partial file goes with its Pagina, or with the
+// process when a signal or a lack of memory ends it.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
-#include <initializer_list>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,25 +30,16 @@ struct Pagina {
     const char *dati;
     std::size_t inizio, lunghezza;
   };
-#if defined(_WIN32)
-  std::FILE *file = nullptr;
-#else
-  int file = -1;
-#endif
+  // The open partial file, as the system keeps it (report/sistema.h); -1 when none.
+  std::intptr_t file = -1;
   std::string nome;
   std::string parziale;     // the file being written, named after the page and this process;
                             // empty when there is none
-  int posto = -1;           // where the signal handler finds the partial file's name
   std::string buffer;       // copied text since the last write
   std::vector<Pezzo> pezzi; // what the next write writes, in order
   std::vector<std::unique_ptr<std::string>> custoditi; // texts kept alive until then
   std::size_t inattesa = 0;                            // bytes in pezzi
   bool guasta = false;                                 // a write failed
-  // While the pages go in place: where the earlier page went, and the name
-  // it is kept under when it cannot be exchanged with the new one.
-  enum class Posa : unsigned char { nessuna, scambiata, accantonata, spostata, nuova };
-  Posa posa = Posa::nessuna;
-  std::string conservata;
 };
 
 // Creates the partial file of the page for writing in text mode; on failure
@@ -69,22 +58,8 @@ void custodisci(Pagina &p, std::unique_ptr<std::string> testo);
 // nella scrittura del file NAME\n" and returns false.
 bool chiudipagina(Pagina &p);
 
-// Renames the closed pages into place in the order given, the last one
-// last, holding the signals back and an exclusive lock on the folder, so
-// that runs at once in one folder leave one run's pages. Each earlier page
-// is kept until the last page is in place. When a page cannot be put in
-// place, prints "Errore nella scrittura del file NAME\n", puts the earlier
-// pages back, removes every partial file and returns false; an earlier page
-// that cannot be put back is told ("Errore nel ripristino del file NAME\n",
-// then where it is kept, if anywhere) and left where it is.
-bool mettiinposto(std::initializer_list<Pagina *> pagine);
-
 // Removes the partial file, if any.
 void scarta(Pagina &p);
-
-// Removes every partial file at once, allocating nothing: for a run that
-// must end at once (out of memory). The earlier pages stay.
-void scartaparziali();
 
 // Writes the pending pieces; empties the buffer and drops the kept texts.
 void svuota(Pagina &p);

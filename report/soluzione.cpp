@@ -3,6 +3,7 @@
 #include <string>
 
 #include "report/intestazione.h"
+#include "report/messainposto.h"
 #include "report/pagine.h"
 #include "report/scrittore.h"
 

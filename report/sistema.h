@@ -1,0 +1,46 @@
+// What the page writer asks of the system, internal to report/: one file
+// for each system (sistema_posix.cpp, sistema_windows.cpp), the one for the
+// target chosen in CMakeLists.txt. Names are the page's own and partial
+// names, relative to the current folder.
+#pragma once
+
+#include <string>
+
+struct Pagina;
+
+// Creates p.parziale exclusively, never through a link, and opens it in
+// p.file for writing in text mode; errno is EEXIST when the name is taken.
+bool crea(Pagina &p);
+// Writes p's pending pieces, in order; false when some byte was not written.
+bool scrivipezzi(Pagina &p);
+// Closes p's file, flushing it, and sets p.file to -1; false when the flush
+// or the close failed.
+bool chiudi(Pagina &p);
+// Where an open file cannot be removed (Windows), closes every open file at
+// once, allocating nothing; elsewhere does nothing.
+void chiuditutto();
+
+// This process's number.
+int processo();
+// Whether a folder stands at the name (a link to one is not a folder).
+bool cartellaal(const char *nome);
+// Renames da to a, replacing a file there; errno is ENOENT when there is no da.
+bool sposta(const std::string &da, const std::string &a);
+// Exchanges the files at a and b, where the system can (Linux); false elsewhere.
+bool scambia(const std::string &a, const std::string &b);
+// Removes the file at the name.
+bool elimina(const char *nome);
+
+// The signals whose default action ends the process get, once, a handler
+// that removes the partial files (scartaparziali) and then takes that
+// action (POSIX; nothing on Windows).
+void preparasegnali();
+// Holds those signals back until rilasciasegnali.
+void trattienisegnali();
+void rilasciasegnali();
+
+// Takes the exclusive lock under which pages go in place in the current
+// folder, waiting for it (going on without it when it cannot be had),
+// and lets it go.
+void prendiserratura();
+void lasciaserratura();

@@ -1,0 +1,250 @@
+// The system under the page writer, on POSIX systems (sistema.h).
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include "report/parziali.h"
+#include "report/scrittore.h"
+#include "report/sistema.h"
+
+namespace {
+
+// The file descriptor of the page's partial file.
+int descrittore(const Pagina &p) {
+  return static_cast<int>(p.file);
+}
+
+// The signals whose default action ends the process, but SIGKILL (it
+// cannot be caught), SIGPIPE (the program ignores it) and SIGXFSZ (ignored
+// here, so that a write past a file size limit fails instead); the
+// real-time signals are added as the system numbers them.
+constexpr int SEGNALI[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE, SIGUSR1,
+    SIGSEGV,   SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS,
+#if defined(__linux__)
+#if defined(SIGSTKFLT)
+    SIGSTKFLT,
+#endif
+    SIGPOLL,   SIGPWR,
+#endif
+};
+
+// Calls azione on each signal of SEGNALI, then on each real-time signal.
+template <typename Azione> void perognisegnale(Azione azione) {
+  for (const int segnale : SEGNALI)
+    azione(segnale);
+  for (int segnale = SIGRTMIN; segnale <= SIGRTMAX; ++segnale)
+    azione(segnale);
+}
+
+// The partial files go, then the signal's default action.
+extern "C" void interrotto(int segnale) {
+  scartaparziali();
+  std::signal(segnale, SIG_DFL);
+  std::raise(segnale); // delivered once the handler returns
+}
+
+sigset_t segnaliinterruzione() {
+  sigset_t s;
+  sigemptyset(&s);
+  perognisegnale([&](int segnale) { sigaddset(&s, segnale); });
+  return s;
+}
+
+sigset_t trattenuti;
+
+// Waits for an exclusive lock on the open file; false if it cannot be had.
+bool attendi(int fd) {
+  while (::flock(fd, LOCK_EX) != 0)
+    if (errno != EINTR)
+      return false;
+  return true;
+}
+
+// The file locked beside the folder where someone may be unable to open the
+// folder itself.
+constexpr const char *SERRATURA = "out.html.serratura";
+
+// Whether the permission bits let some class of users write in the folder
+// (and search it) but not read it, and so not open it to lock it.
+bool ciechi(mode_t modo) {
+  for (const int classe : {6, 3, 0}) {
+    const unsigned bit = (modo >> classe) & 7u;
+    if ((bit & 3u) == 3u && (bit & 4u) == 0)
+      return true;
+  }
+  return false;
+}
+
+// Opens the lock file, or creates it readable by everyone whatever the
+// umask, and locks it; one removed or replaced meanwhile by the run that
+// held it is opened afresh. Never follows a link, never waits to open (a
+// FIFO). -1 when it cannot be had.
+int bloccafile() {
+  const int modo = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  for (;;) {
+    int fd = ::open(SERRATURA, modo);
+    if (fd < 0 && errno == ENOENT) {
+      fd = ::open(SERRATURA, modo | O_CREAT | O_EXCL, 0444);
+      if (fd < 0 && errno == EEXIST)
+        continue;
+      if (fd >= 0)
+        ::fchmod(fd, 0444);
+    }
+    if (fd < 0)
+      return -1;
+    if (!attendi(fd)) {
+      ::close(fd);
+      return -1;
+    }
+    struct stat aperto {};
+    struct stat nome {};
+    if (::fstat(fd, &aperto) == 0 && ::lstat(SERRATURA, &nome) == 0 &&
+        aperto.st_dev == nome.st_dev && aperto.st_ino == nome.st_ino)
+      return fd;
+    ::close(fd);
+  }
+}
+
+// The lock held while pages go in place: a lock on the folder itself, so
+// that no file is left for it. Where some who may write the folder cannot
+// read it, the lock file too (the only lock of those who cannot), removed
+// by every run that held it before it lets it go. -1 when not held.
+int cartellabloccata = -1;
+int filebloccato = -1;
+
+} // namespace
+
+bool crea(Pagina &p) {
+  // Exclusively: a name left by another run, or a link planted under it,
+  // is never opened.
+  p.file = ::open(p.parziale.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  return p.file >= 0;
+}
+
+// The pieces in as few system calls as the system takes; a short write goes
+// on from where it stopped. No piece is empty, so a call that writes
+// nothing has failed.
+bool scrivipezzi(Pagina &p) {
+  std::vector<iovec> v(p.pezzi.size());
+  for (std::size_t k = 0; k < v.size(); ++k) {
+    const Pagina::Pezzo &z = p.pezzi[k];
+    v[k].iov_base = const_cast<char *>(z.dati != nullptr ? z.dati : p.buffer.data() + z.inizio);
+    v[k].iov_len = z.lunghezza;
+  }
+  // Invariant: v[k..) is what remains to be written.
+  std::size_t k = 0;
+  while (k < v.size()) {
+    const int quanti = static_cast<int>(std::min<std::size_t>(v.size() - k, PEZZI));
+    const ssize_t scritti = ::writev(descrittore(p), &v[k], quanti);
+    if (scritti < 0 && errno == EINTR)
+      continue;
+    if (scritti <= 0)
+      return false;
+    auto resto = static_cast<std::size_t>(scritti);
+    while (k < v.size() && resto >= v[k].iov_len)
+      resto -= v[k++].iov_len;
+    if (k < v.size()) {
+      v[k].iov_base = static_cast<char *>(v[k].iov_base) + resto;
+      v[k].iov_len -= resto;
+    }
+  }
+  return true;
+}
+
+bool chiudi(Pagina &p) {
+  const bool riuscita = ::close(descrittore(p)) == 0;
+  p.file = -1;
+  return riuscita;
+}
+
+void chiuditutto() {}
+
+int processo() {
+  return static_cast<int>(::getpid());
+}
+
+bool cartellaal(const char *nome) {
+  struct stat s {};
+  return ::lstat(nome, &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+bool sposta(const std::string &da, const std::string &a) {
+  return ::rename(da.c_str(), a.c_str()) == 0;
+}
+
+bool scambia(const std::string &a, const std::string &b) {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+#else
+  (void)a;
+  (void)b;
+  return false;
+#endif
+}
+
+bool elimina(const char *nome) {
+  return ::unlink(nome) == 0;
+}
+
+// Installs the handler once, on the signals that have their default action
+// (one being ignored stays ignored; one with a handler of a sanitizer keeps
+// it); a file size limit then fails a write (EFBIG) instead of ending the
+// process.
+void preparasegnali() {
+  static bool pronti = false;
+  if (pronti)
+    return;
+  pronti = true;
+  struct sigaction azione {};
+  azione.sa_handler = interrotto;
+  azione.sa_mask = segnaliinterruzione();
+  perognisegnale([&](int segnale) {
+    struct sigaction prima {};
+    if (sigaction(segnale, nullptr, &prima) == 0 && prima.sa_handler == SIG_DFL &&
+        (prima.sa_flags & SA_SIGINFO) == 0)
+      sigaction(segnale, &azione, nullptr);
+  });
+  struct sigaction prima {};
+  if (sigaction(SIGXFSZ, nullptr, &prima) == 0 && prima.sa_handler == SIG_DFL)
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void trattienisegnali() {
+  const sigset_t segnali = segnaliinterruzione();
+  sigprocmask(SIG_BLOCK, &segnali, &trattenuti);
+}
+
+void rilasciasegnali() {
+  sigprocmask(SIG_SETMASK, &trattenuti, nullptr);
+}
+
+void prendiserratura() {
+  cartellabloccata = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat s {};
+  if (cartellabloccata >= 0 && !attendi(cartellabloccata)) {
+    ::close(cartellabloccata);
+    cartellabloccata = -1;
+  }
+  if (cartellabloccata < 0 || (::fstat(cartellabloccata, &s) == 0 && ciechi(s.st_mode)))
+    filebloccato = bloccafile();
+}
+
+void lasciaserratura() {
+  if (filebloccato >= 0) {
+    ::unlink(SERRATURA);
+    ::close(filebloccato);
+    filebloccato = -1;
+  }
+  if (cartellabloccata >= 0)
+    ::close(cartellabloccata);
+  cartellabloccata = -1;
+}
