@@ -1,8 +1,10 @@
-// The system under the page writer, on POSIX systems (sistema.h).
+// The system under the page writer, on POSIX systems (sistema.h), and the
+// viewer launch (pagine.h).
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "report/pagine.h"
 #include "report/parziali.h"
 #include "report/scrittore.h"
 #include "report/sistema.h"
@@ -247,4 +250,19 @@ void lasciaserratura() {
   if (cartellabloccata >= 0)
     ::close(cartellabloccata);
   cartellabloccata = -1;
+}
+
+void lanciavisualizzatore() {
+#if defined(__APPLE__)
+  [[maybe_unused]] int esito = std::system("open out.html </dev/null >/dev/null 2>&1 &");
+#else
+  // Without a desktop session there is nothing to show the page on.
+  const auto impostata = [](const char *nome) {
+    const char *v = std::getenv(nome);
+    return v != nullptr && *v != '\0';
+  };
+  if (!impostata("DISPLAY") && !impostata("WAYLAND_DISPLAY"))
+    return;
+  [[maybe_unused]] int esito = std::system("xdg-open out.html </dev/null >/dev/null 2>&1 &");
+#endif
 }

@@ -1,7 +1,9 @@
-// The system under the page writer, on Windows (sistema.h).
+// The system under the page writer, on Windows (sistema.h), and the viewer
+// launch (pagine.h).
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -17,6 +19,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include "report/pagine.h"
 #include "report/scrittore.h"
 #include "report/sistema.h"
 
@@ -131,4 +134,9 @@ void lasciaserratura() {
   ReleaseMutex(mutex);
   CloseHandle(mutex);
   mutex = nullptr;
+}
+
+void lanciavisualizzatore() {
+  // The command processor opens the page with the program tied to HTML files.
+  [[maybe_unused]] int esito = std::system("start out.html");
 }
