@@ -225,6 +225,25 @@ inline bool svuotacolonna(CuboDi<W, L> &c, int v, int j, const RigaDi<W> &masche
 // local pointer and the log filled through a pointer of its own, and
 // inlined where it is called (a call and the re-reads around it cost more
 // than its code); what it does per candidate is what registra does.
+// The other values empty cell (i, j) could take, whose column no longer
+// counts it once it holds v+1: the column's single-place notes and the
+// box's verdicts (pila: the columns of its box) are redone.  Returns every
+// value the cell could take, v+1 too.
+template <int W, int L>
+[[gnu::always_inline]] inline RigaDi<W> lasciavalori(CuboDi<W, L> &c, int v, int i, int j,
+                                                     const RigaDi<W> &pila) {
+  const int n = c.n, bande = c.bande, bi = c.banda[i];
+  const RigaDi<W> toccati = c.valori[i * n + j];
+  RigaDi<W> resto = toccati;
+  togli(resto, v);
+  for (int m = primo(resto); m >= 0; m = primo(resto)) {
+    togli(resto, m);
+    scrivibit(c.colsole[m], j, unico(c.colonne[m * n + j] & c.vuotecolonna[j]));
+    c.quiete[m * bande + bi] = senza(c.quiete[m * bande + bi], pila);
+  }
+  return toccati;
+}
+
 template <int W, int L>
 [[gnu::always_inline]] inline RigaDi<W> occupa(CuboDi<W, L> &c, int v, int i, int j) {
   using R = RigaDi<W>;
@@ -243,17 +262,9 @@ template <int W, int L>
   const R *fasce = c.fasce.data();
   const R *vuoteriga = c.vuoteriga.data(), *vuotecolonna = c.vuotecolonna.data();
   const R pila = fasce[banda[j]]; // the columns of the cell's box
-
-  // Every other value the cell could still take: its column no longer
-  // counts it (v+1 itself is dealt with below, with its units).
-  const R toccati = valori[i * n + j];
-  R resto = toccati;
-  togli(resto, v);
-  for (int m = primo(resto); m >= 0; m = primo(resto)) {
-    togli(resto, m);
-    scrivibit(sole[m], j, unico(colonne[m * n + j] & vuotecolonna[j]));
-    quiete[m * bande + bi] = senza(quiete[m * bande + bi], pila);
-  }
+  // v+1 itself is dealt with below, with its units.
+  const R toccati = lasciavalori(c, v, i, j, pila);
+  R resto;
   // v+1 from the other cells of row i, column j and the box: plane v only.
   R *pr = righe + v * n, *pc = colonne + v * n, *qv = quiete + v * bande;
   // Takes v+1 from the cells of row r (of the cell's band) in via: their
