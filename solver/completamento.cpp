@@ -541,11 +541,11 @@ template <int W> bool ripara(StatoCompletamento<W> &k) {
   return true;
 }
 
-// The check's own search from the current grid, at rest, on `limite`
-// units, counted in spesi: the quick mend (ripara) first, then depth first, branching on
-// scegli's cell, the value it last had there first; a branch fails when
-// propagation or the units' matching does.  Leaves the grid changed: the
-// caller undoes.
+// The check's own search from the current grid, at rest, until the
+// question's units (spesi, which it adds to) pass `limite`: the quick mend
+// (ripara) first, then depth first, branching on scegli's cell, the value
+// it last had there first; a branch fails when propagation or the units'
+// matching does.  Leaves the grid changed: the caller undoes.
 template <int W>
 Risposta cercacompletamento(StatoCompletamento<W> &k, long long limite, long long &spesi) {
   const std::size_t partenza = k.traccia.size();
@@ -642,7 +642,7 @@ template <int W> long long costomotore(const StatoCompletamento<W> &k) {
 }
 
 // Brings the check's grid to that of told level a with v at cell c and
-// searches it for a completion on `limite` units, counted in spesi.  Asked
+// searches it for a completion until spesi passes `limite`.  Asked
 // about the top level, a grid left open is kept, so that the next question,
 // on the grid of the node the search enters, pays only for what is new.
 template <int W>
