@@ -117,7 +117,9 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
 
 #else
 
-constexpr unsigned DURATAMASSIMA = 30; // seconds a run may take before it is killed
+// Seconds a run may take before it is killed: more than a run waits for
+// the lock of its folder.
+constexpr unsigned DURATAMASSIMA = 60;
 
 // Runs the program in cartella with its standard error and output in the
 // given files (or as condizioni say); returns its exit status (-1 if it did
@@ -139,6 +141,8 @@ int avvia(const std::string &cartella, const std::vector<std::string> &argomenti
     alarm(DURATAMASSIMA);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    for (const std::string &v : condizioni.ambiente)
+      setenv(v.substr(0, v.find('=')).c_str(), v.substr(v.find('=') + 1).c_str(), 1);
     if (condizioni.memoriakb > 0) {
       const rlimit limite{static_cast<rlim_t>(condizioni.memoriakb) * 1024,
                           static_cast<rlim_t>(condizioni.memoriakb) * 1024};

@@ -36,14 +36,15 @@ struct Corsa {
 // What a run may meet besides its folder (POSIX only): a limit on its
 // address space in KiB (0: none), a descriptor to use as its standard
 // error in place of a file (-1: a file, read back into Corsa::errori), the
-// user it runs as (-1: the test's own; another needs the test to be root)
-// and the program (empty: the program under test, linked as its preset
-// says).
+// user it runs as (-1: the test's own; another needs the test to be root),
+// the program (empty: the program under test, linked as its preset says)
+// and variables added to its environment ("NOME=VALORE").
 struct Condizioni {
   long memoriakb = 0;
   int errori = -1;
   long utente = -1;
   std::string programma;
+  std::vector<std::string> ambiente;
 };
 
 // Writes puzzle (when given) to "in.txt" in a new folder, lets prepara touch
