@@ -1,5 +1,6 @@
 #include "app/lettore.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -231,7 +232,7 @@ Caricamento leggifile(const std::string &nome, Lettura &l) {
     return Caricamento::apertura;
   std::FILE *f = std::fopen(nome.c_str(), "rb");
   if (f == nullptr)
-    return Caricamento::apertura;
+    return errno == ENOMEM ? Caricamento::memoria : Caricamento::apertura;
   std::vector<char> buf(PEZZO);
   Analisi a;
   std::size_t letti;
@@ -239,9 +240,10 @@ Caricamento leggifile(const std::string &nome, Lettura &l) {
     if (!analizza(a, {buf.data(), letti}))
       break;
   const bool errore = !a.guasto && std::ferror(f) != 0;
+  const bool esaurita = errore && errno == ENOMEM;
   std::fclose(f);
   if (errore)
-    return Caricamento::lettura;
+    return esaurita ? Caricamento::memoria : Caricamento::lettura;
   l = concludi(a);
   return Caricamento::riuscito;
 }

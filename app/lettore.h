@@ -76,7 +76,12 @@ Lettura leggipuzzle(const std::string &testo);
 // The refusal line shown to the user: "FILE:LINE:COLUMN: errore: MESSAGE\n".
 std::string messaggiolettura(const std::string &file, const Lettura &l);
 
-enum class Caricamento { riuscito, apertura, lettura };
+enum class Caricamento {
+  riuscito,
+  apertura, // the file could not be opened
+  lettura,  // it could not be read whole
+  memoria,  // the system had no memory to open or read it
+};
 
 // Reads and checks the puzzle file nome in pieces of a fixed size, stopping
 // at the first fault; l holds the outcome when riuscito.

@@ -1,10 +1,10 @@
 // Entry of the program: reads the puzzle named by "-i" (default "in.txt"),
 // echoes it, searches, and on success writes the two pages.
 //
-// Exit status: 1 after a solution with both pages written; 2 when the
-// command line, the puzzle file or a page could not be used, or memory ran
-// out; 3 when the puzzle has no solution (no page is written, none is
-// removed).
+// Exit status: 1 after a solution with both pages in place (whatever
+// happens after); 2 when the command line, the puzzle file or a page could
+// not be used, or memory ran out before the pages were in place; 3 when the puzzle has no solution
+// (no page is written, none is removed).
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -22,15 +22,25 @@
 
 namespace {
 
-// What the run was doing, for the message when memory runs out.
+constexpr const char *CHIUSURA =
+    "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
+
+// What the run was doing, for the message when memory runs out; null once
+// both pages are in place.
 const char *fase = "leggere il puzzle";
 
-// Memory ran out: the run ends here, with status 2, instead of throwing,
-// which needs memory the runtime may not have (its reserve for exceptions
-// is itself taken at start-up). The message is built in place, the partial
-// pages go, the earlier pages stay. Requests that could do without (the
-// library's temporary buffers) end the run too.
+// Memory ran out: the run ends here instead of throwing, which needs memory
+// the runtime may not have (its reserve for exceptions is itself taken at
+// start-up). Requests that could do without (the library's temporary
+// buffers) end the run too. Before the pages are in place: with status 2
+// and a message built in place, the partial pages gone, the earlier pages
+// kept. After: the run did what it was for, and ends solved, with the
+// closing lines.
 [[noreturn]] void esaurita() {
+  if (fase == nullptr) {
+    std::fputs(CHIUSURA, stderr);
+    std::_Exit(1);
+  }
   std::fputs("Memoria insufficiente: impossibile ", stderr);
   std::fputs(fase, stderr);
   std::fputs(".\n", stderr);
@@ -55,6 +65,8 @@ int corsa(int argc, char *argv[]) {
   case Caricamento::lettura:
     console("Errore nella lettura del file " + comando.fileinput + "\n");
     return 2;
+  case Caricamento::memoria:
+    esaurita();
   }
   if (!puzzle.valida) {
     console(messaggiolettura(comando.fileinput, puzzle));
@@ -72,13 +84,18 @@ int corsa(int argc, char *argv[]) {
   if (inserisci(tabella, 0, 0).risolto) {
     tp1 = orologio();
     fase = "scrivere le pagine";
-    stato = stampatabella(tabella, passi) ? 1 : 2;
+    stato = 2;
+    if (stampatabella(tabella, passi)) {
+      stato = 1;
+      fase = nullptr;
+      lanciavisualizzatore();
+    }
   } else {
     // No page: whatever pages stand in the folder belong to an earlier run.
     console("\n\nNessuna soluzione.");
   }
-  console("\n\nEsecuzione terminata.");
-  console("\nPremere un tasto per chiudere questa finestra.\n");
+  // From the pages in place on, nothing asks for memory.
+  console(CHIUSURA);
   std::getchar();
   return stato;
 }

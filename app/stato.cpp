@@ -41,7 +41,7 @@ std::string ecogriglia(const Griglia &g) {
   return s;
 }
 
-void console(const std::string &testo) {
+void console(std::string_view testo) {
   std::fwrite(testo.data(), 1, testo.size(), stderr);
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/geometria.h"
@@ -68,7 +69,7 @@ void preparastato(int n);
 std::string ecogriglia(const Griglia &g);
 
 // Writes text on the standard error stream, where all console output goes.
-void console(const std::string &testo);
+void console(std::string_view testo);
 
 // Clock reading in milliseconds of processor time.
 std::int32_t orologio();

@@ -12,9 +12,8 @@ struct Pagina;
 bool stampapercorso(Pagina &p, const Griglia &g, const Griglia &passi);
 
 // Writes "out.html" (given cells plain, solved ones red, size, time, link)
-// and the step page, puts the two in place together, then launches the
-// viewer.  Reads tabellaold before the step page overwrites it.  False when
-// either page failed: both earlier pages then stay as they were.
+// and the step page, and puts the two in place together.  Reads tabellaold before the step page
+// overwrites it.  False when either page failed: both earlier pages then stay as they were.
 bool stampatabella(const Griglia &g, const Griglia &passi);
 
 // Hands "out.html" to the platform's viewer, without waiting for it.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "report/scrittore.h"
 #include "report/sistema.h"
@@ -15,7 +16,8 @@ namespace {
 constexpr std::size_t NOMEMASSIMO = 4096;
 
 // The table of the partial files: a name is in use while its flag is set.
-constexpr int POSTI = 2;
+// Two pages and the name one earlier page may be kept under.
+constexpr int POSTI = 3;
 char nomiinscrittura[POSTI][NOMEMASSIMO];
 volatile std::sig_atomic_t inscrittura[POSTI] = {};
 
@@ -72,6 +74,11 @@ bool creaparziale(Pagina &p) {
 void lasciaparziale(Pagina &p) {
   dimentica(p.parziale);
   p.parziale.clear();
+}
+
+std::string tieniparziale(Pagina &p) {
+  dimentica(p.parziale);
+  return std::exchange(p.parziale, std::string());
 }
 
 void scartaparziali() {

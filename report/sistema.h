@@ -39,8 +39,17 @@ void preparasegnali();
 void trattienisegnali();
 void rilasciasegnali();
 
-// Takes the exclusive lock under which pages go in place in the current
-// folder, waiting for it (going on without it when it cannot be had),
-// and lets it go.
-void prendiserratura();
+// A try at the exclusive lock under which pages go in place in the current
+// folder, the lock every run in the folder takes, whoever runs it.
+enum class Presa {
+  presa,    // held, until lasciaserratura
+  occupata, // another holds it now: try again
+  negata,   // it cannot be had here (a file planted under its name that cannot
+            // be opened, say): no page may go in place
+};
+// Tries to take the lock without waiting; a part of it already taken is kept.
+Presa provaserratura();
+// Lets go whatever provaserratura took.
 void lasciaserratura();
+// Sleeps for about the milliseconds given.
+void pausa(int millisecondi);

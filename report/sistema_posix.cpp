@@ -11,6 +11,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "report/pagine.h"
@@ -64,12 +66,16 @@ sigset_t segnaliinterruzione() {
 
 sigset_t trattenuti;
 
-// Waits for an exclusive lock on the open file; false if it cannot be had.
-bool attendi(int fd) {
-  while (::flock(fd, LOCK_EX) != 0)
+// Tries an exclusive lock on the open file without waiting.
+Presa blocca(int fd) {
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      return Presa::presa;
+    if (errno == EWOULDBLOCK)
+      return Presa::occupata;
     if (errno != EINTR)
-      return false;
-  return true;
+      return Presa::negata;
+  }
 }
 
 // The file locked beside the folder where someone may be unable to open the
@@ -87,42 +93,78 @@ bool ciechi(mode_t modo) {
   return false;
 }
 
-// Opens the lock file, or creates it readable by everyone whatever the
-// umask, and locks it; one removed or replaced meanwhile by the run that
-// held it is opened afresh. Never follows a link, never waits to open (a
-// FIFO). -1 when it cannot be had.
-int bloccafile() {
-  const int modo = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-  for (;;) {
-    int fd = ::open(SERRATURA, modo);
-    if (fd < 0 && errno == ENOENT) {
-      fd = ::open(SERRATURA, modo | O_CREAT | O_EXCL, 0444);
-      if (fd < 0 && errno == EEXIST)
-        continue;
-      if (fd >= 0)
-        ::fchmod(fd, 0444);
-    }
-    if (fd < 0)
-      return -1;
-    if (!attendi(fd)) {
-      ::close(fd);
-      return -1;
-    }
-    struct stat aperto {};
-    struct stat nome {};
-    if (::fstat(fd, &aperto) == 0 && ::lstat(SERRATURA, &nome) == 0 &&
-        aperto.st_dev == nome.st_dev && aperto.st_ino == nome.st_ino)
-      return fd;
-    ::close(fd);
-  }
+// Whether the folder may grant rights beyond its permission bits: an access
+// control list, or a system where one cannot be looked for.
+bool conlista(int fd) {
+#if defined(__linux__)
+  for (const char *lista : {"system.posix_acl_access", "system.nfs4_acl"})
+    if (::fgetxattr(fd, lista, nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP))
+      return true;
+  return false;
+#else
+  (void)fd;
+  return true;
+#endif
 }
 
-// The lock held while pages go in place: a lock on the folder itself, so
-// that no file is left for it. Where some who may write the folder cannot
-// read it, the lock file too (the only lock of those who cannot), removed
-// by every run that held it before it lets it go. -1 when not held.
-int cartellabloccata = -1;
-int filebloccato = -1;
+// The lock while pages go in place. Every run that can read the folder
+// locks the folder itself, so that no file is left for it. Where the folder
+// may let some write it without reading it (its bits say so, or an access
+// list may), every run also locks the lock file, the only lock of those
+// who cannot read; it is removed by every run that held it before it lets
+// it go. So runs of every user exclude each other.
+struct Serratura {
+  bool avviata = false; // the folder was opened (or could not be) and looked at
+  int cartella = -1;    // the folder, opened for its lock; -1 when it cannot be read
+  bool cartellapresa = false;
+  bool serveilfile = false; // whether the lock file is locked too
+  int file = -1;            // the lock file, opened; -1 when not
+  bool filepreso = false;
+};
+Serratura serratura;
+
+// Opens the lock file, or creates it readable by everyone whatever the
+// umask. Never follows a link, never waits to open (a FIFO), and takes
+// nothing but a plain file. -1 when it cannot be opened (errno ENOENT:
+// removed meanwhile, try again).
+int aprifile() {
+  const int modo = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = ::open(SERRATURA, modo);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(SERRATURA, modo | O_CREAT | O_EXCL, 0444);
+    if (fd < 0 && errno == EEXIST)
+      errno = ENOENT;
+    if (fd >= 0)
+      ::fchmod(fd, 0444);
+  }
+  struct stat s {};
+  if (fd >= 0 && (::fstat(fd, &s) != 0 || !S_ISREG(s.st_mode))) {
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  return fd;
+}
+
+// Locks the lock file; one removed or replaced by the run that held it
+// while this one waited is opened afresh.
+Presa bloccafile(Serratura &s) {
+  for (int tentativi = 0; tentativi < 100; ++tentativi) {
+    if (s.file < 0 && (s.file = aprifile()) < 0)
+      return errno == ENOENT ? Presa::occupata : Presa::negata;
+    const Presa p = blocca(s.file);
+    if (p != Presa::presa)
+      return p;
+    struct stat aperto {};
+    struct stat nome {};
+    if (::fstat(s.file, &aperto) == 0 && ::lstat(SERRATURA, &nome) == 0 &&
+        aperto.st_dev == nome.st_dev && aperto.st_ino == nome.st_ino)
+      return Presa::presa;
+    ::close(s.file);
+    s.file = -1;
+  }
+  return Presa::occupata;
+}
 
 } // namespace
 
@@ -230,26 +272,46 @@ void rilasciasegnali() {
   sigprocmask(SIG_SETMASK, &trattenuti, nullptr);
 }
 
-void prendiserratura() {
-  cartellabloccata = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  struct stat s {};
-  if (cartellabloccata >= 0 && !attendi(cartellabloccata)) {
-    ::close(cartellabloccata);
-    cartellabloccata = -1;
+Presa provaserratura() {
+  Serratura &s = serratura;
+  if (!s.avviata) {
+    s.avviata = true;
+    s.cartella = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat modo {};
+    s.serveilfile = s.cartella < 0 || ::fstat(s.cartella, &modo) != 0 || ciechi(modo.st_mode) ||
+                    conlista(s.cartella);
   }
-  if (cartellabloccata < 0 || (::fstat(cartellabloccata, &s) == 0 && ciechi(s.st_mode)))
-    filebloccato = bloccafile();
+  if (s.cartella >= 0 && !s.cartellapresa) {
+    const Presa p = blocca(s.cartella);
+    if (p == Presa::occupata)
+      return p;
+    // A folder that cannot be locked (its file system has no locks) leaves
+    // the lock file, which the others take too.
+    s.cartellapresa = p == Presa::presa;
+    s.serveilfile = s.serveilfile || !s.cartellapresa;
+  }
+  if (s.serveilfile && !s.filepreso) {
+    const Presa p = bloccafile(s);
+    if (p != Presa::presa)
+      return p;
+    s.filepreso = true;
+  }
+  return Presa::presa;
 }
 
 void lasciaserratura() {
-  if (filebloccato >= 0) {
+  Serratura &s = serratura;
+  if (s.filepreso)
     ::unlink(SERRATURA);
-    ::close(filebloccato);
-    filebloccato = -1;
-  }
-  if (cartellabloccata >= 0)
-    ::close(cartellabloccata);
-  cartellabloccata = -1;
+  for (const int fd : {s.file, s.cartella})
+    if (fd >= 0)
+      ::close(fd);
+  s = Serratura{};
+}
+
+void pausa(int millisecondi) {
+  const timespec t{millisecondi / 1000, (millisecondi % 1000) * 1000000L};
+  ::nanosleep(&t, nullptr);
 }
 
 void lanciavisualizzatore() {

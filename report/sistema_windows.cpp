@@ -32,8 +32,9 @@ std::FILE *flusso(const Pagina &p) {
 
 // The lock held while pages go in place: a mutex named after the folder,
 // seen by the runs of the same session (Windows has no lock on a folder
-// that leaves no file behind). Null when not held.
+// that leaves no file behind). Null when not opened.
 HANDLE mutex = nullptr;
+bool posseduto = false; // whether this run owns it
 
 } // namespace
 
@@ -107,33 +108,50 @@ void preparasegnali() {}
 void trattienisegnali() {}
 void rilasciasegnali() {}
 
-void prendiserratura() {
-  std::error_code ec;
-  const std::wstring cartella = std::filesystem::current_path(ec).native();
-  // FNV-1a of the folder's name, letters folded, as every build computes it.
-  std::uint64_t h = 14695981039346656037ull;
-  for (wchar_t c : cartella) {
-    if (c >= L'A' && c <= L'Z')
-      c = static_cast<wchar_t>(c - L'A' + L'a');
-    h = (h ^ static_cast<std::uint64_t>(c == L'/' ? L'\\' : c)) * 1099511628211ull;
+Presa provaserratura() {
+  if (mutex == nullptr) {
+    std::error_code ec;
+    const std::wstring cartella = std::filesystem::current_path(ec).native();
+    // FNV-1a of the folder's name, letters folded, as every build computes it.
+    std::uint64_t h = 14695981039346656037ull;
+    for (wchar_t c : cartella) {
+      if (c >= L'A' && c <= L'Z')
+        c = static_cast<wchar_t>(c - L'A' + L'a');
+      h = (h ^ static_cast<std::uint64_t>(c == L'/' ? L'\\' : c)) * 1099511628211ull;
+    }
+    char nome[64];
+    std::snprintf(nome, sizeof nome, "Local\\sudoku-pagine-%016llx",
+                  static_cast<unsigned long long>(h));
+    mutex = CreateMutexA(nullptr, FALSE, nome);
+    if (mutex == nullptr)
+      return Presa::negata;
   }
-  char nome[64];
-  std::snprintf(nome, sizeof nome, "Local\\sudoku-pagine-%016llx",
-                static_cast<unsigned long long>(h));
-  mutex = CreateMutexA(nullptr, FALSE, nome);
-  // An owner that ended without releasing it leaves it abandoned, and owned by the waiter.
-  if (mutex != nullptr && WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
-    CloseHandle(mutex);
-    mutex = nullptr;
+  // An owner that ended without releasing it leaves it abandoned, and owned
+  // by the waiter.
+  switch (WaitForSingleObject(mutex, 0)) {
+  case WAIT_OBJECT_0:
+  case WAIT_ABANDONED:
+    posseduto = true;
+    return Presa::presa;
+  case WAIT_TIMEOUT:
+    return Presa::occupata;
+  default:
+    return Presa::negata;
   }
 }
 
 void lasciaserratura() {
   if (mutex == nullptr)
     return;
-  ReleaseMutex(mutex);
+  if (posseduto)
+    ReleaseMutex(mutex);
   CloseHandle(mutex);
   mutex = nullptr;
+  posseduto = false;
+}
+
+void pausa(int millisecondi) {
+  Sleep(static_cast<DWORD>(millisecondi));
 }
 
 void lanciavisualizzatore() {

@@ -52,8 +52,5 @@ bool stampatabella(const Griglia &g, const Griglia &passi) {
   if (!stampapercorso(percorso, g, passi) || !soluzione)
     return false;
   // out.html last: its link names the step page beside it.
-  if (!mettiinposto({&percorso, &p}))
-    return false;
-  lanciavisualizzatore();
-  return true;
+  return mettiinposto({&percorso, &p});
 }
