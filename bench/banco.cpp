@@ -2,8 +2,11 @@
 // and, on request, with the straightforward oracle, and reports the work
 // done (search nodes, steps) beside the time.
 //
-//   sudoku_bench conta FILE...        nodes, steps, solved, seconds (program's solver)
-//                                     and what its completion checks did
+//   sudoku_bench conta FILE...        nodes, steps, solved, seconds and the
+//                                     process's processor seconds meanwhile
+//                                     (program's solver), and what its
+//                                     completion checks did, with the learning
+//                                     engines they started (motori)
 //   sudoku_bench senza FILE...        the same with the completion check off
 //   sudoku_bench riferimento FILE...  the same with the straightforward solver
 //   sudoku_bench affianca VOLTE FILE  both solvers in turn, VOLTE times each
@@ -19,7 +22,9 @@
 //   (as listed in solver/opzioni.def) for conta, registra and riascolta.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
-//                                     wall seconds, peak memory, exit status
+//                                     wall seconds, processor seconds (all its
+//                                     threads, and the children it waited for),
+//                                     peak memory, exit status
 //   sudoku_bench sat FILE...          the puzzle solved by CaDiCaL in the usual
 //                                     SAT model, then a second solution sought:
 //                                     processor seconds, solutions 0, 1 or 2 (more)
@@ -69,9 +74,26 @@ double secondi(std::chrono::steady_clock::time_point da) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - da).count();
 }
 
+double secondidi(const timeval &t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
+// Processor seconds (user and system) of a process, all its threads.
+double processore(const rusage &uso) {
+  return secondidi(uso.ru_utime) + secondidi(uso.ru_stime);
+}
+
+// ... of this process so far.
+double processoreproprio() {
+  rusage uso{};
+  getrusage(RUSAGE_SELF, &uso);
+  return processore(uso);
+}
+
 // One solve with the program's solver, timed, on the program's own state.
 struct Soluzione {
   double secondi;
+  double cpu; // the process's processor seconds meanwhile: every thread the search ran
   long long nodi;
   int passi;
   bool risolto;
@@ -83,8 +105,9 @@ Soluzione cronometra(const Griglia &g, const Opzioni &o = {}) {
   tabellaold = g;
   primozero = 1; // no console report
   const auto t = std::chrono::steady_clock::now();
+  const double c = processoreproprio();
   const EsitoRicerca e = inserisci(tabella, 0, 0, o);
-  return {secondi(t), e.lavoro.nodi, classifica, e.risolto, e.lavoro};
+  return {secondi(t), processoreproprio() - c, e.lavoro.nodi, classifica, e.risolto, e.lavoro};
 }
 
 // What the completion check did, for the report.
@@ -92,9 +115,9 @@ std::string controlli(const Lavoro &l) {
   char testo[240];
   std::snprintf(testo, sizeof testo,
                 "controlli %lld esclusi %lld testimoni %lld incerti %lld unita %lld riesami %lld "
-                "chiusi %lld unitariesame %lld unitaunicita %lld",
+                "chiusi %lld unitariesame %lld unitaunicita %lld motori %lld",
                 l.controlli, l.esclusi, l.testimoni, l.incerti, l.unitacontrollo, l.riesami,
-                l.chiusi, l.unitariesame, l.unitaunicita);
+                l.chiusi, l.unitariesame, l.unitaunicita, l.motori);
   return testo;
 }
 
@@ -103,8 +126,8 @@ int conta(const char *nome, const Opzioni &o) {
   if (!leggi(nome, g))
     return 2;
   const Soluzione s = cronometra(g, o);
-  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f %s\n", nome, s.nodi, s.passi,
-              s.risolto ? 1 : 0, s.secondi, controlli(s.lavoro).c_str());
+  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f cpu %.4f %s\n", nome, s.nodi, s.passi,
+              s.risolto ? 1 : 0, s.secondi, s.cpu, controlli(s.lavoro).c_str());
   return 0;
 }
 
@@ -177,8 +200,8 @@ int misura(const char *cartella, char *argv[]) {
   int stato = 0;
   rusage uso{};
   wait4(pid, &stato, 0, &uso);
-  std::printf("secondi %.4f memoria_kb %ld stato %d\n", secondi(t), uso.ru_maxrss,
-              WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
+  std::printf("secondi %.4f cpu %.4f memoria_kb %ld stato %d\n", secondi(t), processore(uso),
+              uso.ru_maxrss, WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
   return 0;
 }
 
