@@ -14,6 +14,9 @@
 //                                     nodes of each, steps, checks, median
 //                                     seconds of each, ratio
 //   sudoku_bench genera N VUOTE SEME  prints a generated puzzle file
+//   sudoku_bench unica N DATE SEME    prints a puzzle with one solution, carved
+//                                     from a generated grid down to DATE % of
+//                                     the cells given, or as far as it goes
 //   sudoku_bench registra FILE OUT    writes the questions the search on FILE
 //                                     puts to the completion check to OUT
 //   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
@@ -48,6 +51,7 @@
 #include "riferimento_sat.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
+#include "unica.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -225,6 +229,22 @@ int consat(const char *nome, bool seconda) {
   return 0;
 }
 
+// Prints a puzzle generated from seme: a grid of side n with k random
+// cells emptied, or (unico) carved down to k % of its cells given with one
+// solution.
+int genera(bool unico, int n, int k, std::uint32_t seme) {
+  try {
+    const auto s = generatore::generasoluzione(n, seme);
+    const auto p = unico ? unica::scava(s, n * n * k / 100, seme + 1)
+                         : generatore::generapuzzle(s, k, seme + 1);
+    std::fputs(generatore::testopuzzle(p).c_str(), stdout);
+    return 0;
+  } catch (const std::invalid_argument &x) {
+    std::fprintf(stderr, "%s\n", x.what());
+    return 2;
+  }
+}
+
 int estrai(const char *raccolta, int k) {
   try {
     const auto puzzle = generatore::leggiraccolta(raccolta);
@@ -281,14 +301,9 @@ int main(int argc, char *argv[]) {
   }
   if (argc == 4 && std::strcmp(argv[1], "affianca") == 0)
     return affianca(std::atoi(argv[2]), argv[3]);
-  if (argc == 5 && std::strcmp(argv[1], "genera") == 0) {
-    const int n = std::atoi(argv[2]);
-    const auto s = generatore::generasoluzione(n, static_cast<std::uint32_t>(std::atoi(argv[4])));
-    const auto p = generatore::generapuzzle(s, std::atoi(argv[3]),
-                                            static_cast<std::uint32_t>(std::atoi(argv[4])) + 1);
-    std::fputs(generatore::testopuzzle(p).c_str(), stdout);
-    return 0;
-  }
+  if (argc == 5 && (std::strcmp(argv[1], "genera") == 0 || std::strcmp(argv[1], "unica") == 0))
+    return genera(std::strcmp(argv[1], "unica") == 0, std::atoi(argv[2]), std::atoi(argv[3]),
+                  static_cast<std::uint32_t>(std::atoi(argv[4])));
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
   if (argc >= 3 && (std::strcmp(argv[1], "sat") == 0 || std::strcmp(argv[1], "completa") == 0)) {
@@ -301,8 +316,8 @@ int main(int argc, char *argv[]) {
     return estrai(argv[2], std::atoi(argv[3]));
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
-      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | misura DIR PROG ARG... | "
-      "sat|completa FILE... | estrai FILE K\n",
+      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | unica N DATE SEME | "
+      "misura DIR PROG ARG... | sat|completa FILE... | estrai FILE K\n",
       stderr);
   return 2;
 }

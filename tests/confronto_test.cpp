@@ -12,9 +12,11 @@
 #include "esecuzione.h"
 #include "generatore.h"
 #include "modi.h"
+#include "oracolo_completamento.h"
 #include "oracolo_ricerca.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
+#include "unica.h"
 #include "verifica.h"
 
 namespace {
@@ -123,6 +125,34 @@ TEST(Confronto, Generati) {
   for (const auto &c : casi)
     for (int s = 1; s <= c.semi; ++s)
       confronta(generapuzzle(generasoluzione(c.n, 1000u * c.n + s), c.vuote, 7u * s + c.vuote));
+}
+
+// Puzzles carved to one solution, as the benchmark makes them, down to the
+// givens asked or as far as the carving goes (0): the grid's own givens,
+// and no other value of an empty cell leaves a completion by the plain
+// backtracking test; the search on them as the oracle's.
+TEST(Confronto, Uniche) {
+  const struct { int n, date, semi; } casi[] = {{9, 0, 12}, {9, 40, 2}, {16, 150, 2}};
+  for (const auto &c : casi)
+    for (int s = 1; s <= c.semi; ++s) {
+      const Griglia soluzione = generasoluzione(c.n, 500u * c.n + s);
+      const Griglia puzzle = unica::scava(soluzione, c.date, 3u * s);
+      SCOPED_TRACE(testopuzzle(puzzle));
+      int date = 0;
+      for (int x = 0; x < c.n * c.n; ++x) {
+        const int i = x / c.n, j = x % c.n;
+        date += puzzle[i][j] != 0;
+        EXPECT_TRUE(puzzle[i][j] == 0 || puzzle[i][j] == soluzione[i][j]);
+        for (const int v : verifica::ammessi(puzzle, i, j)) {
+          Griglia altra = puzzle;
+          altra[i][j] = v;
+          EXPECT_TRUE(puzzle[i][j] != 0 || v == soluzione[i][j] || !oracolo::completabile(altra))
+              << v << " in " << i << ", " << j;
+        }
+      }
+      EXPECT_TRUE(c.date == 0 || date == c.date) << date << " date";
+      EXPECT_TRUE(confronta(puzzle).risolto);
+    }
 }
 
 // Whole runs of the program on the puzzles of tests/programma (some from the
