@@ -2,8 +2,11 @@
 // and, on request, with the straightforward oracle, and reports the work
 // done (search nodes, steps) beside the time.
 //
-//   sudoku_bench conta FILE...        nodes, steps, solved, seconds (program's solver)
-//                                     and what its completion checks did
+//   sudoku_bench conta FILE...        nodes, steps, solved, seconds and the
+//                                     process's processor seconds meanwhile
+//                                     (program's solver), and what its
+//                                     completion checks did, with the learning
+//                                     engines they started (motori)
 //   sudoku_bench senza FILE...        the same with the completion check off
 //   sudoku_bench riferimento FILE...  the same with the straightforward solver
 //   sudoku_bench affianca VOLTE FILE  both solvers in turn, VOLTE times each
@@ -11,6 +14,9 @@
 //                                     nodes of each, steps, checks, median
 //                                     seconds of each, ratio
 //   sudoku_bench genera N VUOTE SEME  prints a generated puzzle file
+//   sudoku_bench unica N DATE SEME    prints a puzzle with one solution, carved
+//                                     from a generated grid down to DATE % of
+//                                     the cells given, or as far as it goes
 //   sudoku_bench registra FILE OUT    writes the questions the search on FILE
 //                                     puts to the completion check to OUT
 //   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
@@ -19,7 +25,9 @@
 //   (as listed in solver/opzioni.def) for conta, registra and riascolta.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
-//                                     wall seconds, peak memory, exit status
+//                                     wall seconds, processor seconds (all its
+//                                     threads, and the children it waited for),
+//                                     peak memory, exit status
 //   sudoku_bench sat FILE...          the puzzle solved by CaDiCaL in the usual
 //                                     SAT model, then a second solution sought:
 //                                     processor seconds, solutions 0, 1 or 2 (more)
@@ -43,6 +51,7 @@
 #include "riferimento_sat.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
+#include "unica.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -69,9 +78,26 @@ double secondi(std::chrono::steady_clock::time_point da) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - da).count();
 }
 
+double secondidi(const timeval &t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
+// Processor seconds (user and system) of a process, all its threads.
+double processore(const rusage &uso) {
+  return secondidi(uso.ru_utime) + secondidi(uso.ru_stime);
+}
+
+// ... of this process so far.
+double processoreproprio() {
+  rusage uso{};
+  getrusage(RUSAGE_SELF, &uso);
+  return processore(uso);
+}
+
 // One solve with the program's solver, timed, on the program's own state.
 struct Soluzione {
   double secondi;
+  double cpu; // the process's processor seconds meanwhile: every thread the search ran
   long long nodi;
   int passi;
   bool risolto;
@@ -83,8 +109,9 @@ Soluzione cronometra(const Griglia &g, const Opzioni &o = {}) {
   tabellaold = g;
   primozero = 1; // no console report
   const auto t = std::chrono::steady_clock::now();
+  const double c = processoreproprio();
   const EsitoRicerca e = inserisci(tabella, 0, 0, o);
-  return {secondi(t), e.lavoro.nodi, classifica, e.risolto, e.lavoro};
+  return {secondi(t), processoreproprio() - c, e.lavoro.nodi, classifica, e.risolto, e.lavoro};
 }
 
 // What the completion check did, for the report.
@@ -92,9 +119,9 @@ std::string controlli(const Lavoro &l) {
   char testo[240];
   std::snprintf(testo, sizeof testo,
                 "controlli %lld esclusi %lld testimoni %lld incerti %lld unita %lld riesami %lld "
-                "chiusi %lld unitariesame %lld unitaunicita %lld",
+                "chiusi %lld unitariesame %lld unitaunicita %lld motori %lld",
                 l.controlli, l.esclusi, l.testimoni, l.incerti, l.unitacontrollo, l.riesami,
-                l.chiusi, l.unitariesame, l.unitaunicita);
+                l.chiusi, l.unitariesame, l.unitaunicita, l.motori);
   return testo;
 }
 
@@ -103,8 +130,8 @@ int conta(const char *nome, const Opzioni &o) {
   if (!leggi(nome, g))
     return 2;
   const Soluzione s = cronometra(g, o);
-  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f %s\n", nome, s.nodi, s.passi,
-              s.risolto ? 1 : 0, s.secondi, controlli(s.lavoro).c_str());
+  std::printf("%s nodi %lld passi %d risolto %d secondi %.4f cpu %.4f %s\n", nome, s.nodi, s.passi,
+              s.risolto ? 1 : 0, s.secondi, s.cpu, controlli(s.lavoro).c_str());
   return 0;
 }
 
@@ -177,8 +204,8 @@ int misura(const char *cartella, char *argv[]) {
   int stato = 0;
   rusage uso{};
   wait4(pid, &stato, 0, &uso);
-  std::printf("secondi %.4f memoria_kb %ld stato %d\n", secondi(t), uso.ru_maxrss,
-              WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
+  std::printf("secondi %.4f cpu %.4f memoria_kb %ld stato %d\n", secondi(t), processore(uso),
+              uso.ru_maxrss, WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
   return 0;
 }
 
@@ -200,6 +227,22 @@ int consat(const char *nome, bool seconda) {
   const riferimentosat::Esito e = riferimentosat::risolvi(g, seconda);
   std::printf("%s sat_secondi %.4f soluzioni %d\n", nome, e.secondi, e.soluzioni);
   return 0;
+}
+
+// Prints a puzzle generated from seme: a grid of side n with k random
+// cells emptied, or (unico) carved down to k % of its cells given with one
+// solution.
+int genera(bool unico, int n, int k, std::uint32_t seme) {
+  try {
+    const auto s = generatore::generasoluzione(n, seme);
+    const auto p = unico ? unica::scava(s, n * n * k / 100, seme + 1)
+                         : generatore::generapuzzle(s, k, seme + 1);
+    std::fputs(generatore::testopuzzle(p).c_str(), stdout);
+    return 0;
+  } catch (const std::invalid_argument &x) {
+    std::fprintf(stderr, "%s\n", x.what());
+    return 2;
+  }
 }
 
 int estrai(const char *raccolta, int k) {
@@ -258,14 +301,9 @@ int main(int argc, char *argv[]) {
   }
   if (argc == 4 && std::strcmp(argv[1], "affianca") == 0)
     return affianca(std::atoi(argv[2]), argv[3]);
-  if (argc == 5 && std::strcmp(argv[1], "genera") == 0) {
-    const int n = std::atoi(argv[2]);
-    const auto s = generatore::generasoluzione(n, static_cast<std::uint32_t>(std::atoi(argv[4])));
-    const auto p = generatore::generapuzzle(s, std::atoi(argv[3]),
-                                            static_cast<std::uint32_t>(std::atoi(argv[4])) + 1);
-    std::fputs(generatore::testopuzzle(p).c_str(), stdout);
-    return 0;
-  }
+  if (argc == 5 && (std::strcmp(argv[1], "genera") == 0 || std::strcmp(argv[1], "unica") == 0))
+    return genera(std::strcmp(argv[1], "unica") == 0, std::atoi(argv[2]), std::atoi(argv[3]),
+                  static_cast<std::uint32_t>(std::atoi(argv[4])));
   if (argc >= 4 && std::strcmp(argv[1], "misura") == 0)
     return misura(argv[2], argv + 3);
   if (argc >= 3 && (std::strcmp(argv[1], "sat") == 0 || std::strcmp(argv[1], "completa") == 0)) {
@@ -278,8 +316,8 @@ int main(int argc, char *argv[]) {
     return estrai(argv[2], std::atoi(argv[3]));
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
-      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | misura DIR PROG ARG... | "
-      "sat|completa FILE... | estrai FILE K\n",
+      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | unica N DATE SEME | "
+      "misura DIR PROG ARG... | sat|completa FILE... | estrai FILE K\n",
       stderr);
   return 2;
 }

@@ -226,6 +226,13 @@ Griglia generapuzzle(const Griglia &soluzione, int vuote, std::uint32_t seme) {
   return g;
 }
 
+std::vector<int> permutazione(int k, std::uint32_t seme) {
+  std::mt19937 motore(seme);
+  std::vector<int> v = identita(k);
+  mescola(v, motore);
+  return v;
+}
+
 std::string leggitutto(const std::string &percorso) {
   std::ifstream f(percorso, std::ios::binary);
   if (!f) {

@@ -22,6 +22,9 @@ Griglia generasoluzione(int n, std::uint32_t seme);
 // No uniqueness of the solution is sought.
 Griglia generapuzzle(const Griglia &soluzione, int vuote, std::uint32_t seme);
 
+// A random order of 0..k-1 (k >= 0).
+std::vector<int> permutazione(int k, std::uint32_t seme);
+
 // Puzzle file text: one line per row, values separated by one space, 0 for an empty cell,
 // every line ended by "\n".
 std::string testopuzzle(const Griglia &g);

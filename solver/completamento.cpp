@@ -687,6 +687,7 @@ Risposta chiedimotore(StatoCompletamento<W> &k, std::size_t a, int c, int v, lon
     return Risposta::forse;
   if (daavviare(k)) {
     avviasat(k.sat);
+    ++r.motori;
     r.spesi += costo;
     limite -= costo;
   }

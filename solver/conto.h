@@ -25,6 +25,7 @@ struct Lavoro {
   long long unitariesame = 0;   // units of work those questions spent (in unitacontrollo)
   long long unitaunicita = 0;   // units given to whether the first grid has one completion
                                 // only, beside the allowance
+  long long motori = 0;         // learning engines the check started
 };
 
 class Conto {
@@ -101,6 +102,7 @@ private:
   void spendi(const Responso &r) {
     l.unitacontrollo += r.spesi;
     l.unitaunicita += r.spesiunicita;
+    l.motori += r.motori;
   }
 
   Opzioni o;                   // the search's settings

@@ -12,9 +12,11 @@
 #include "esecuzione.h"
 #include "generatore.h"
 #include "modi.h"
+#include "oracolo_completamento.h"
 #include "oracolo_ricerca.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
+#include "unica.h"
 #include "verifica.h"
 
 namespace {
@@ -33,14 +35,20 @@ std::string raccolta(const std::string &nome) {
   return (RACCOLTE / nome).string();
 }
 
+struct Confrontato {
+  bool risolto = false; // the search solved the puzzle
+  long long motori = 0; // learning engines its checks started, over the three ways
+};
+
 // The search in process, as the entry runs it, against the oracle, with the
 // completion check off (the same tree, node for node), on, and on starved
-// of allowance (the same outcome, to the byte); returns whether it solved
-// the puzzle.
-bool confronta(const Griglia &puzzle) {
+// of allowance (the same outcome, to the byte).  The engines it reports
+// started: none without the check, at most one a search (the root's).
+Confrontato confronta(const Griglia &puzzle) {
   SCOPED_TRACE(testopuzzle(puzzle));
   const oracolo::Esito atteso = oracolo::risolvi(puzzle);
   bool risolto = false;
+  long long motori = 0;
   for (int m = 0; m < MODI; ++m) {
     SCOPED_TRACE(nomemodo(m));
     const Opzioni opzioni = modo(m);
@@ -55,6 +63,8 @@ bool confronta(const Griglia &puzzle) {
     EXPECT_EQ(classifica, atteso.classifica);
     EXPECT_TRUE(opzioni.controllo || esito.lavoro.nodi == atteso.nodi)
         << esito.lavoro.nodi << " nodi";
+    EXPECT_LE(esito.lavoro.motori, opzioni.controllo ? 1 : 0);
+    motori += esito.lavoro.motori;
     EXPECT_EQ("\nTabella iniziale:\n\n" + ecogriglia(puzzle) + console + (risolto ? FINE : ""),
               atteso.trascrizione);
     if (risolto) { // a failed search may leave codes of its dead ends behind
@@ -62,18 +72,24 @@ bool confronta(const Griglia &puzzle) {
       EXPECT_EQ(verifica::griglia(puzzle, tabella, true), "");
     }
   }
-  return risolto;
+  return {risolto, motori};
 }
 
 // Each collection of dati/; where it gives the solution, or the number of
-// solutions, the outcome must agree with it too.
+// solutions, the outcome must agree with it too.  On each, some search
+// started the learning engine.
 class Raccolta : public testing::TestWithParam<const char *> {};
 
 TEST_P(Raccolta, ComeLOracolo) {
   const std::string nome = GetParam();
+  long long motori = 0;
   if (nome == "tdoku_test_puzzles") {
-    for (const auto &[puzzle, soluzioni] : generatore::leggitdoku(raccolta(nome) + ".txt"))
-      EXPECT_EQ(confronta(puzzle), soluzioni > 0);
+    for (const auto &[puzzle, soluzioni] : generatore::leggitdoku(raccolta(nome) + ".txt")) {
+      const Confrontato c = confronta(puzzle);
+      EXPECT_EQ(c.risolto, soluzioni > 0);
+      motori += c.motori;
+    }
+    EXPECT_GT(motori, 0);
     return;
   }
   const auto puzzle = generatore::leggiraccolta(raccolta(nome) + ".txt");
@@ -83,9 +99,12 @@ TEST_P(Raccolta, ComeLOracolo) {
   ASSERT_GE(puzzle.size(), 11u);
   ASSERT_EQ(puzzle.size(), soluzioni.size());
   for (std::size_t k = 0; k < puzzle.size(); ++k) {
-    EXPECT_TRUE(confronta(puzzle[k])) << nome << " #" << k + 1;
+    const Confrontato c = confronta(puzzle[k]);
+    EXPECT_TRUE(c.risolto) << nome << " #" << k + 1;
     EXPECT_TRUE(!risolte || tabella == soluzioni[k]) << nome << " #" << k + 1;
+    motori += c.motori;
   }
+  EXPECT_GT(motori, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dati, Raccolta,
@@ -106,6 +125,34 @@ TEST(Confronto, Generati) {
   for (const auto &c : casi)
     for (int s = 1; s <= c.semi; ++s)
       confronta(generapuzzle(generasoluzione(c.n, 1000u * c.n + s), c.vuote, 7u * s + c.vuote));
+}
+
+// Puzzles carved to one solution, as the benchmark makes them, down to the
+// givens asked or as far as the carving goes (0): the grid's own givens,
+// and no other value of an empty cell leaves a completion by the plain
+// backtracking test; the search on them as the oracle's.
+TEST(Confronto, Uniche) {
+  const struct { int n, date, semi; } casi[] = {{9, 0, 12}, {9, 40, 2}, {16, 150, 2}};
+  for (const auto &c : casi)
+    for (int s = 1; s <= c.semi; ++s) {
+      const Griglia soluzione = generasoluzione(c.n, 500u * c.n + s);
+      const Griglia puzzle = unica::scava(soluzione, c.date, 3u * s);
+      SCOPED_TRACE(testopuzzle(puzzle));
+      int date = 0;
+      for (int x = 0; x < c.n * c.n; ++x) {
+        const int i = x / c.n, j = x % c.n;
+        date += puzzle[i][j] != 0;
+        EXPECT_TRUE(puzzle[i][j] == 0 || puzzle[i][j] == soluzione[i][j]);
+        for (const int v : verifica::ammessi(puzzle, i, j)) {
+          Griglia altra = puzzle;
+          altra[i][j] = v;
+          EXPECT_TRUE(puzzle[i][j] != 0 || v == soluzione[i][j] || !oracolo::completabile(altra))
+              << v << " in " << i << ", " << j;
+        }
+      }
+      EXPECT_TRUE(c.date == 0 || date == c.date) << date << " date";
+      EXPECT_TRUE(confronta(puzzle).risolto);
+    }
 }
 
 // Whole runs of the program on the puzzles of tests/programma (some from the
