@@ -2,6 +2,8 @@
 
 #include "solver/statocompletamento.h"
 
+#include "solver/corsa.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -686,7 +688,7 @@ Risposta chiedimotore(StatoCompletamento<W> &k, std::size_t a, int c, int v, lon
   if (!k.consat || costo > limite)
     return Risposta::forse;
   if (daavviare(k)) {
-    avviasat(k.sat);
+    avviasat(k.sat, quantimotori(k.opzioni, k.sat.coppie), k.opzioni.conflittiprimadellacorsa);
     r.spesi += costo;
     limite -= costo;
   }
