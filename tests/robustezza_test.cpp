@@ -283,7 +283,7 @@ TEST(Robustezza, ErroreSenzaLettore) {
 // Address space limits (KiB) under which a 100 x 100 cannot be solved, or
 // its step page cannot be written: a message, and the earlier pages kept.
 TEST(Robustezza, MemoriaInsufficiente) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "the sanitizer's own mappings need more than these limits";
 #endif
   struct Caso {
@@ -317,7 +317,7 @@ TEST(Robustezza, MemoriaInsufficiente) {
 // run still ends with the message and status 2, or solves the puzzle (or
 // the loader fails again, 127: the program never ran).
 TEST(Robustezza, MemoriaAllAvvio) {
-#if defined(__SANITIZE_ADDRESS__) || !defined(SUDOKU_BIN_CONDIVISO)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || !defined(SUDOKU_BIN_CONDIVISO)
   GTEST_SKIP() << "the sanitizer's own mappings need more than these limits";
 #else
   Condizioni condizioni;
