@@ -12,7 +12,8 @@ int quantimotori(const Opzioni &o, long long coppie) {
   const long long insieme =
       1000 * (trentaduebit ? o.migliaiadiclausoleinsieme32 : o.migliaiadiclausoleinsieme);
   const long long nuclei = std::max(1U, std::thread::hardware_concurrency());
-  const long long chiesti = o.motori == 0 ? nuclei : o.motori;
+  const long long chiesti =
+      std::min<long long>(o.motori == 0 ? nuclei : o.motori, trentaduebit ? o.motori32 : 64);
   return static_cast<int>(std::clamp(insieme / std::max(1LL, coppie), 1LL, chiesti));
 }
 

@@ -10,7 +10,7 @@
 // The engines a search may race its questions on (1..64), when one holds
 // `coppie` clauses: as many as o.motori asks (0: as the machine has
 // cores), and no more than the bound on all their clauses together lets
-// in (at 32 bits a lower one); one at least.
+// in; at 32 bits lower bounds on both (o.motori32); one at least.
 int quantimotori(const Opzioni &o, long long coppie);
 
 // Calls lavoro(0) .. lavoro(quanti - 1) at once, lavoro(0) on the calling

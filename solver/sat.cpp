@@ -31,8 +31,8 @@ struct Motore : CaDiCaL::Learner, CaDiCaL::Terminator {
 struct MotoreSat {
   std::vector<std::unique_ptr<Motore>> motori; // 1..64; the first takes questions alone first
   long long primadellacorsa = 0;               // conflicts it spends alone on each (0..)
-  std::atomic<bool> vinta = false;             // an engine of the running race answered
-  int vincitore = 0;                           // the engine whose answer the last call gave
+  std::atomic<bool> vinta = false; // an engine of the running race answered (false between races)
+  int vincitore = 0;               // the engine whose answer the last call gave
 };
 
 void ChiudiMotoreSat::operator()(MotoreSat *m) const {
@@ -80,12 +80,13 @@ int risolvi(Sat &s, std::span<const int> assunti, long long limite) {
   if (esito != 0 || quanti == 1 || limite <= prima)
     return esito;
   std::vector<int> esiti(static_cast<std::size_t>(quanti));
-  m.vinta = false;
   corri(quanti, [&](int x) {
     esiti[static_cast<std::size_t>(x)] = risolviuno(*m.motori[x], assunti, limite - prima);
     if (esiti[static_cast<std::size_t>(x)] != 0 && !m.vinta.exchange(true))
       m.vincitore = x;
   });
+  // Else the first engine would stop at once on the next question alone.
+  m.vinta = false;
   long long spesi = 0;
   for (const auto &e : m.motori)
     spesi = std::max(spesi, e->conflitti);
