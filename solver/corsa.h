@@ -16,7 +16,7 @@ int quantimotori(const Opzioni &o, long long coppie);
 // Calls lavoro(0) .. lavoro(quanti - 1) at once, lavoro(0) on the calling
 // thread and each other on a thread of its own, and returns once all have
 // returned; a job the system refuses a thread for runs on the calling
-// thread after lavoro(0).  An exception thrown in any (running out of memory inside an
-// engine) is thrown again here, the first engine's first: it must not end
-// the process from a thread that cannot report it.
+// thread after lavoro(0).  An exception thrown in any (running out of
+// memory inside an engine) is thrown again here, the first engine's
+// first: it must not end the process from a thread that cannot report it.
 void corri(int quanti, const std::function<void(int)> &lavoro);
