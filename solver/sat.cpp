@@ -1,8 +1,9 @@
 #include "solver/sat.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <initializer_list>
+#include <cstdlib>
 #include <memory>
 #include <numeric>
 #include <span>
@@ -29,8 +30,12 @@ struct Motore : CaDiCaL::Learner, CaDiCaL::Terminator {
 
 // The engines of one search, holding the same clauses.
 struct MotoreSat {
-  std::vector<std::unique_ptr<Motore>> motori; // 1..64; the first takes questions alone first
-  long long primadellacorsa = 0;               // conflicts it spends alone on each (0..)
+  std::vector<std::unique_ptr<Motore>> motori; // 1..quanti built; the first takes questions
+                                               // alone first, the others come at the first race
+  int quanti = 1;                              // engines to race (1..64)
+  long long primadellacorsa = 0;               // conflicts the first spends alone on each (0..)
+  std::vector<int> aggiunte;       // clauses added after the first grid's, each ending in 0, for
+                                   // the engines built later
   std::atomic<bool> vinta = false; // an engine of the running race answered (false between races)
   int vincitore = 0;               // the engine whose answer the last call gave
 };
@@ -64,35 +69,6 @@ int risolviuno(Motore &e, std::span<const int> assunti, long long limite) {
     e.sat.assume(l);
   e.sat.limit("conflicts", static_cast<int>(std::clamp<long long>(limite, 0, 1 << 30)));
   return e.sat.solve();
-}
-
-// Solves under `assunti` for at most `limite` conflicts: the first engine
-// alone for its first ones, then all of them at once, the first exact
-// answer stopping the rest.  10 satisfiable, 20 not, 0 stopped; the model
-// is the winner's (vincitore).
-int risolvi(Sat &s, std::span<const int> assunti, long long limite) {
-  MotoreSat &m = *s.motore;
-  const int quanti = static_cast<int>(m.motori.size());
-  const long long prima = quanti == 1 ? limite : std::min(limite, m.primadellacorsa);
-  m.vincitore = 0;
-  int esito = risolviuno(*m.motori[0], assunti, prima);
-  s.spesi = m.motori[0]->conflitti;
-  if (esito != 0 || quanti == 1 || limite <= prima)
-    return esito;
-  std::vector<int> esiti(static_cast<std::size_t>(quanti));
-  corri(quanti, [&](int x) {
-    esiti[static_cast<std::size_t>(x)] = risolviuno(*m.motori[x], assunti, limite - prima);
-    if (esiti[static_cast<std::size_t>(x)] != 0 && !m.vinta.exchange(true))
-      m.vincitore = x;
-  });
-  // Else the first engine would stop at once on the next question alone.
-  m.vinta = false;
-  long long spesi = 0;
-  for (const auto &e : m.motori)
-    spesi = std::max(spesi, e->conflitti);
-  esito = esiti[static_cast<std::size_t>(m.vincitore)];
-  s.spesi += esito != 0 ? m.motori[m.vincitore]->conflitti : spesi;
-  return esito;
 }
 
 void leggimodello(const Sat &s, std::vector<int> &modello) {
@@ -183,11 +159,73 @@ void costruisci(const Sat &s, Motore &e, int x) {
   sat.connect_learner(&e);
 }
 
-// Adds the clause `lits` to every engine.
-void aggiungi(MotoreSat &m, std::initializer_list<int> lits) {
+// Adds the clauses `lits` (each ending in 0) to engine e, with their
+// variables.
+void replica(Motore &e, std::span<const int> lits) {
+  int alto = 0;
+  for (int l : lits)
+    alto = std::max(alto, std::abs(l));
+  e.sat.reserve(alto);
+  for (int l : lits)
+    e.sat.add(l);
+}
+
+// Adds the clause `lits` (ending in 0) to every engine, and keeps it for
+// those built later.
+void aggiungi(MotoreSat &m, std::span<const int> lits) {
   for (const auto &e : m.motori)
-    for (int l : lits)
-      e->sat.add(l);
+    replica(*e, lits);
+  m.aggiunte.insert(m.aggiunte.end(), lits.begin(), lits.end());
+}
+
+// Builds the engines still to race, each on a thread of its own, with
+// the clauses added since the first was built; from now on every engine
+// stops once another has answered.
+void completa(Sat &s) {
+  MotoreSat &m = *s.motore;
+  const std::size_t da = m.motori.size();
+  while (static_cast<int>(m.motori.size()) < m.quanti)
+    m.motori.push_back(std::make_unique<Motore>());
+  corri(m.quanti - static_cast<int>(da), [&](int x) {
+    Motore &e = *m.motori[da + static_cast<std::size_t>(x)];
+    costruisci(s, e, static_cast<int>(da) + x);
+    replica(e, m.aggiunte);
+  });
+  for (const auto &e : m.motori) {
+    e->vinta = &m.vinta;
+    e->sat.connect_terminator(e.get());
+  }
+}
+
+// Solves under `assunti` for at most `limite` conflicts: the first engine
+// alone for its first ones, then all of them at once, the first exact
+// answer stopping the rest.  10 satisfiable, 20 not, 0 stopped; the model
+// is the winner's (vincitore).
+int risolvi(Sat &s, std::span<const int> assunti, long long limite) {
+  MotoreSat &m = *s.motore;
+  const int quanti = m.quanti;
+  const long long prima = quanti == 1 ? limite : std::min(limite, m.primadellacorsa);
+  m.vincitore = 0;
+  int esito = risolviuno(*m.motori[0], assunti, prima);
+  s.spesi = m.motori[0]->conflitti;
+  if (esito != 0 || quanti == 1 || limite <= prima)
+    return esito;
+  if (static_cast<int>(m.motori.size()) < quanti)
+    completa(s);
+  std::vector<int> esiti(static_cast<std::size_t>(quanti));
+  corri(quanti, [&](int x) {
+    esiti[static_cast<std::size_t>(x)] = risolviuno(*m.motori[x], assunti, limite - prima);
+    if (esiti[static_cast<std::size_t>(x)] != 0 && !m.vinta.exchange(true))
+      m.vincitore = x;
+  });
+  // Else the first engine would stop at once on the next question alone.
+  m.vinta = false;
+  long long spesi = 0;
+  for (const auto &e : m.motori)
+    spesi = std::max(spesi, e->conflitti);
+  esito = esiti[static_cast<std::size_t>(m.vincitore)];
+  s.spesi += esito != 0 ? m.motori[m.vincitore]->conflitti : spesi;
+  return esito;
 }
 
 } // namespace
@@ -195,15 +233,10 @@ void aggiungi(MotoreSat &m, std::initializer_list<int> lits) {
 void avviasat(Sat &s, int motori, long long primadellacorsa) {
   s.motore.reset(new MotoreSat);
   MotoreSat &m = *s.motore;
+  m.quanti = motori;
   m.primadellacorsa = primadellacorsa;
-  for (int x = 0; x < motori; ++x)
-    m.motori.push_back(std::make_unique<Motore>());
-  corri(motori, [&](int x) { costruisci(s, *m.motori[static_cast<std::size_t>(x)], x); });
-  // Alone, it is never stopped.
-  for (std::size_t x = 0; motori > 1 && x < m.motori.size(); ++x) {
-    m.motori[x]->vinta = &m.vinta;
-    m.motori[x]->sat.connect_terminator(m.motori[x].get());
-  }
+  m.motori.push_back(std::make_unique<Motore>());
+  costruisci(s, *m.motori[0], 0);
 }
 
 Risposta chiedisat(Sat &s, const std::vector<int> &griglia, int c, int v, long long limite,
@@ -249,14 +282,12 @@ void avanzaunicita(Sat &s, long long limite) {
     // which never assume it, are answered as before.
     leggimodello(s, s.soluzione);
     s.attiva = m.motori[0]->sat.vars() + 1;
-    for (const auto &e : m.motori) {
-      e->sat.reserve(s.attiva);
-      e->sat.add(-s.attiva);
-      for (int c = 0; c < n * n; ++c)
-        if (s.radice[static_cast<std::size_t>(c)] == 0)
-          e->sat.add(-variabile(s, c, s.soluzione[static_cast<std::size_t>(c)]));
-      e->sat.add(0);
-    }
+    std::vector<int> diversa{-s.attiva};
+    for (int c = 0; c < n * n; ++c)
+      if (s.radice[static_cast<std::size_t>(c)] == 0)
+        diversa.push_back(-variabile(s, c, s.soluzione[static_cast<std::size_t>(c)]));
+    diversa.push_back(0);
+    aggiungi(m, diversa);
     s.unicita = Sat::Unicita::verifica;
   } else if (esito == 20) {
     s.unicita = s.unicita == Sat::Unicita::ignota ? Sat::Unicita::nessuna : Sat::Unicita::unica;
@@ -268,5 +299,5 @@ void avanzaunicita(Sat &s, long long limite) {
   if (s.unicita == Sat::Unicita::unica || s.unicita == Sat::Unicita::nessuna)
     s.motore.reset();
   else if (s.unicita == Sat::Unicita::molte)
-    aggiungi(m, {-s.attiva, 0});
+    aggiungi(m, std::array{-s.attiva, 0});
 }

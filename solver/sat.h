@@ -58,10 +58,11 @@ struct Sat {
 void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<int> &valori,
               const std::vector<int> &inizio);
 
-// Starts the engines that contasat readied, `motori` of them (1..; each
-// built on a thread of its own): s.coppie clauses each, and a few more for
-// the cells that must hold a value.  The first takes every question alone
-// for `primadellacorsa` conflicts; the others join it on those still open.
+// Starts the engines that contasat readied, `motori` of them (1..):
+// s.coppie clauses each, and a few more for the cells that must hold a
+// value.  The first takes every question alone for `primadellacorsa`
+// conflicts; the others join it on those still open, built (each on a
+// thread of its own) when the first such question comes.
 void avviasat(Sat &s, int motori = 1, long long primadellacorsa = 0);
 
 // Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
