@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <ctime>
 
 int grandezza = 0;
 Griglia tabella;
@@ -43,8 +42,4 @@ std::string ecogriglia(const Griglia &g) {
 
 void console(std::string_view testo) {
   std::fwrite(testo.data(), 1, testo.size(), stderr);
-}
-
-std::int32_t orologio() {
-  return static_cast<std::int32_t>(static_cast<long long>(std::clock()) * 1000 / CLOCKS_PER_SEC);
 }

@@ -71,5 +71,7 @@ std::string ecogriglia(const Griglia &g);
 // Writes text on the standard error stream, where all console output goes.
 void console(std::string_view testo);
 
-// Clock reading in milliseconds of processor time.
+// Clock reading in milliseconds of the processor time the system counts for
+// the whole process, every thread included (the learning engines race on
+// threads of their own); one definition per system, app/orologio_*.cpp.
 std::int32_t orologio();

@@ -2,6 +2,8 @@
 
 #include "solver/statocompletamento.h"
 
+#include "solver/corsa.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -686,8 +688,9 @@ Risposta chiedimotore(StatoCompletamento<W> &k, std::size_t a, int c, int v, lon
   if (!k.consat || costo > limite)
     return Risposta::forse;
   if (daavviare(k)) {
-    avviasat(k.sat);
-    ++r.motori;
+    const int motori = quantimotori(k.opzioni, k.sat.coppie);
+    avviasat(k.sat, motori, k.opzioni.conflittiprimadellacorsa);
+    r.motori += motori;
     r.spesi += costo;
     limite -= costo;
   }

@@ -25,7 +25,7 @@ struct Lavoro {
   long long unitariesame = 0;   // units of work those questions spent (in unitacontrollo)
   long long unitaunicita = 0;   // units given to whether the first grid has one completion
                                 // only, beside the allowance
-  long long motori = 0;         // learning engines the check started
+  long long motori = 0;         // learning engines the check started (those it may race)
 };
 
 class Conto {

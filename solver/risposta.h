@@ -9,5 +9,5 @@ struct Responso {
   long long spesi = 0;                 // units of work charged to the allowance (see Conto)
   long long spesiunicita = 0; // units spent beside it on whether the first grid has one completion
   bool testimone = false;     // the completion kept from an earlier question answered it
-  int motori = 0;             // learning engines started to answer it
+  int motori = 0;             // learning engines started to answer it, those it may race
 };

@@ -6,6 +6,11 @@
 // from the rules and the first grid alone, and serves every later
 // question.
 //
+// Several such solvers (engines) may hold the same clauses and race on
+// each hard question, one thread each (solver/corsa.h): the first exact
+// answer stops the others.  Only the answer and its completion are used,
+// so the answers do not depend on which engine won.
+//
 // The same solver also works, when told, on whether the first grid has one
 // completion only: once that completion is known to be the only one, a
 // grid that extends the first has a completion exactly when the completion
@@ -17,7 +22,7 @@
 
 #include "solver/risposta.h"
 
-struct MotoreSat; // CaDiCaL and its conflict counter (sat.cpp)
+struct MotoreSat; // the engines: CaDiCaL, each with its conflict counter (sat.cpp)
 struct ChiudiMotoreSat {
   void operator()(MotoreSat *m) const;
 };
@@ -40,7 +45,8 @@ struct Sat {
   std::vector<int> soluzione; // [cell]: a completion of radice, from verifica on
   std::vector<int> modello;   // [cell]: the completion the last chiedisat found
   int attiva = 0;             // variable that switches on "differs from soluzione"
-  long long spesi = 0;        // conflicts of the last call
+  long long spesi = 0;        // conflicts of the last call: of the engine that answered, or
+                              // of the one that spent most when none did
   std::unique_ptr<MotoreSat, ChiudiMotoreSat> motore;
 };
 
@@ -52,9 +58,12 @@ struct Sat {
 void contasat(Sat &s, int n, const std::vector<int> &radice, const std::vector<int> &valori,
               const std::vector<int> &inizio);
 
-// Starts the engine that contasat readied: s.coppie clauses, and a few
-// more for the cells that must hold a value.
-void avviasat(Sat &s);
+// Starts the engines that contasat readied, `motori` of them (1..):
+// s.coppie clauses each, and a few more for the cells that must hold a
+// value.  The first takes every question alone for `primadellacorsa`
+// conflicts; the others join it on those still open, built (each on a
+// thread of its own) when the first such question comes.
+void avviasat(Sat &s, int motori = 1, long long primadellacorsa = 0);
 
 // Whether `griglia` ([cell]: 0 empty, else the value), which extends radice,
 // with v (1..n) at cell c and without the values `escluse` (each

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <new>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,7 @@
 #include "generatore.h"
 #include "oracolo_completamento.h"
 #include "solver/completamento.h"
+#include "solver/corsa.h"
 #include "solver/ricerca.h"
 #include "solver/sat.h"
 #include "verifica.h"
@@ -109,10 +111,11 @@ TEST(Completabile, ComeUnaRicercaSemplice) {
 }
 
 // The learning engine alone, with variables for the values the first grid
-// allows or for every value: the first grid a random one, each question a
-// grid that extends it (learnt clauses carried from one question to the
-// next).  Each answer the plain test's, each completion it finds whole; and
-// its verdict on whether the first grid has one completion only, reached on
+// allows (one engine) or for every value (three racing on every
+// question): the first grid a random one, each question a grid that
+// extends it (learnt clauses carried from one question to the next).
+// Each answer the plain test's, each completion it finds whole; and its
+// verdict on whether the first grid has one completion only, reached on
 // a small allowance over several calls: none when the test finds none,
 // "only one" exactly when no other value of an empty cell leaves one.
 TEST(Completabile, SatComeUnaRicercaSemplice) {
@@ -160,7 +163,7 @@ TEST(Completabile, SatComeUnaRicercaSemplice) {
         inizio.push_back(static_cast<int>(valori.size()));
         Sat s;
         contasat(s, n, base, valori, inizio);
-        avviasat(s);
+        avviasat(s, tutti ? 3 : 1, 0);
         Griglia g = radice;
         for (int t = 0; t < 20; ++t) {
           g = casuale(g, 1, casualita);
@@ -248,4 +251,23 @@ TEST(Completabile, ContaComeLaLibreria) {
     EXPECT_EQ(conta(RigaDi<1>{{a}}), std::popcount(a));
     EXPECT_EQ(conta(RigaDi<2>{{a, b}}), std::popcount(a) + std::popcount(b));
   }
+}
+
+// Running out of memory inside a racing engine's thread reaches the
+// searching thread as the exception it was, whichever engine it hit, once
+// every job has ended: thrown past a thread's end it would abort the
+// process.
+TEST(Completabile, EccezioneDelMotoreAlChiamante) {
+  for (const int quanti : {1, 3})
+    for (int guasto = 0; guasto < quanti; ++guasto) {
+      std::vector<int> finiti(static_cast<std::size_t>(quanti));
+      EXPECT_THROW(corri(quanti,
+                         [&](int x) {
+                           if (x == guasto)
+                             throw std::bad_alloc();
+                           finiti[static_cast<std::size_t>(x)] = 1;
+                         }),
+                   std::bad_alloc);
+      EXPECT_EQ(std::count(finiti.begin(), finiti.end(), 1), quanti - 1);
+    }
 }

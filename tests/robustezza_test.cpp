@@ -376,7 +376,7 @@ TEST(Robustezza, ErroreSenzaLettore) {
 // Address space limits (KiB) under which a 100 x 100 cannot be solved, or
 // its step page cannot be written: a message, and the earlier pages kept.
 TEST(Robustezza, MemoriaInsufficiente) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "the sanitizer's own mappings need more than these limits";
 #endif
   struct Caso {
