@@ -298,7 +298,7 @@ TEST(Robustezza, SerraturaPiantata) {
           ASSERT_EQ(tipo == S_IFLNK ? symlink("/nessuna/parte", serratura.c_str())
                                     : mknod(serratura.c_str(), tipo | 0600, 0),
                     0);
-          chmod(d.c_str(), 01733);
+          chmod(d.c_str(), 0333);
         },
         condizioni);
     EXPECT_EQ(c.stato, 2);
