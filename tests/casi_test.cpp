@@ -180,7 +180,6 @@ TEST_P(Casi, TrascrizioneEPagine) {
   };
   const std::optional<std::string> out = leggi("out.html"), out4f = leggi("out4F.html"),
                                    stato = leggi("stato");
-  const std::string vecchia = "pagina di una corsa precedente\n";
   std::string ostacolo, pagina;
   long long byte = 0;
   std::istringstream(leggi("ostacolo").value_or("")) >> ostacolo >> pagina >> byte;
@@ -197,9 +196,9 @@ TEST_P(Casi, TrascrizioneEPagine) {
   const Corsa c = esegui(*leggi("in.txt"), {"-i", "in.txt"}, [&](const std::string &d) {
     for (const char *p : {"out.html", "out4F.html"}) {
 #if defined(_WIN32)
-      generatore::scrivitutto(d + "/" + p, vecchia);
+      generatore::scrivitutto(d + "/" + p, VECCHIA);
 #else
-      generatore::scrivitutto((altrove / p).string(), vecchia);
+      generatore::scrivitutto((altrove / p).string(), VECCHIA);
       fs::create_symlink(altrove / p, d + "/" + p);
 #endif
     }
@@ -224,13 +223,13 @@ TEST_P(Casi, TrascrizioneEPagine) {
   EXPECT_EQ(c.altrifile, std::vector<std::string>{});
   for (const char *p : {"out.html", "out4F.html"})
     EXPECT_TRUE(!fs::exists(altrove / p) ||
-                generatore::leggitutto((altrove / p).string()) == vecchia);
+                generatore::leggitutto((altrove / p).string()) == VECCHIA);
   fs::remove_all(altrove);
   if (ostacolo != "cartella" || pagina != "out.html") {
-    EXPECT_EQ(senzatempo(c.out.value_or("")), out ? acapo(senzatempo(*out)) : vecchia);
+    EXPECT_EQ(senzatempo(c.out.value_or("")), out ? acapo(senzatempo(*out)) : VECCHIA);
   }
   if (ostacolo != "cartella" || pagina != "out4F.html") {
-    EXPECT_EQ(c.out4f.value_or(""), out4f ? acapo(*out4f) : vecchia);
+    EXPECT_EQ(c.out4f.value_or(""), out4f ? acapo(*out4f) : VECCHIA);
   }
   // Under Wine, "start out.html" reaches a stand-in viewer that notes it:
   // once, for the folder's out.html, whenever that page was created.

@@ -16,7 +16,6 @@
 #include "oracolo_ricerca.h"
 #include "solver/completamento.h"
 #include "solver/ricerca.h"
-#include "unica.h"
 #include "verifica.h"
 
 namespace {
@@ -27,9 +26,6 @@ using generatore::generasoluzione;
 using generatore::testopuzzle;
 
 const fs::path RACCOLTE = SUDOKU_RACCOLTE, DATI = SUDOKU_DATI_TEST;
-
-const std::string FINE =
-    "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
 
 std::string raccolta(const std::string &nome) {
   return (RACCOLTE / nome).string();
@@ -127,34 +123,6 @@ TEST(Confronto, Generati) {
       confronta(generapuzzle(generasoluzione(c.n, 1000u * c.n + s), c.vuote, 7u * s + c.vuote));
 }
 
-// Puzzles carved to one solution, as the benchmark makes them, down to the
-// givens asked or as far as the carving goes (0): the grid's own givens,
-// and no other value of an empty cell leaves a completion by the plain
-// backtracking test; the search on them as the oracle's.
-TEST(Confronto, Uniche) {
-  const struct { int n, date, semi; } casi[] = {{9, 0, 12}, {9, 40, 2}, {16, 150, 2}};
-  for (const auto &c : casi)
-    for (int s = 1; s <= c.semi; ++s) {
-      const Griglia soluzione = generasoluzione(c.n, 500u * c.n + s);
-      const Griglia puzzle = unica::scava(soluzione, c.date, 3u * s);
-      SCOPED_TRACE(testopuzzle(puzzle));
-      int date = 0;
-      for (int x = 0; x < c.n * c.n; ++x) {
-        const int i = x / c.n, j = x % c.n;
-        date += puzzle[i][j] != 0;
-        EXPECT_TRUE(puzzle[i][j] == 0 || puzzle[i][j] == soluzione[i][j]);
-        for (const int v : verifica::ammessi(puzzle, i, j)) {
-          Griglia altra = puzzle;
-          altra[i][j] = v;
-          EXPECT_TRUE(puzzle[i][j] != 0 || v == soluzione[i][j] || !oracolo::completabile(altra))
-              << v << " in " << i << ", " << j;
-        }
-      }
-      EXPECT_TRUE(c.date == 0 || date == c.date) << date << " date";
-      EXPECT_TRUE(confronta(puzzle).risolto);
-    }
-}
-
 // Whole runs of the program on the puzzles of tests/programma (some from the
 // collections, some without solution, others generated, of sides 6 to 100,
 // one nesting fifty guesses): its transcript and both pages are the
@@ -180,15 +148,6 @@ TEST(Confronto, ProgrammaEPagine) {
     EXPECT_LT(c.memoriakb, 64 * 1024) << "KiB at peak, step page of " << c.out4f->size();
 #endif
   }
-}
-
-// The checker that judges the solver's grids tells a wrong grid.
-TEST(Confronto, IlControlloreRifiutaUnaGrigliaSbagliata) {
-  const Griglia giusta = generasoluzione(9, 1);
-  Griglia sbagliata = giusta;
-  std::swap(sbagliata[4][2], sbagliata[4][7]);
-  EXPECT_EQ(verifica::griglia(giusta, giusta, true), "");
-  EXPECT_NE(verifica::griglia(giusta, sbagliata, false), "");
 }
 
 } // namespace

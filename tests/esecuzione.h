@@ -10,6 +10,13 @@
 #include <string_view>
 #include <vector>
 
+// How every run that reaches its end ends its console text.
+inline const std::string FINE =
+    "\n\nEsecuzione terminata.\nPremere un tasto per chiudere questa finestra.\n";
+
+// What the tests put in place of both pages of an earlier run.
+inline const std::string VECCHIA = "pagina di una corsa precedente\n";
+
 // How a run of a puzzle without solution ends: its exit status, and the
 // text printed after the root's deduction report and its "Sottoramo" lines.
 inline constexpr int STATO_SENZA_SOLUZIONE = 3;
