@@ -1,6 +1,8 @@
 #include "solver/completamento.h"
 
+#include "solver/abbinamento.h"
 #include "solver/statocompletamento.h"
+#include "solver/traccia.h"
 
 #include "solver/corsa.h"
 
@@ -10,76 +12,6 @@
 #include <span>
 
 namespace {
-
-// The unit index of cell c's box: after the n rows and n columns.
-template <int W> int scatola(const StatoCompletamento<W> &k, int c) {
-  return 2 * k.n + k.quadrati.quadratodi(c / k.n, c % k.n);
-}
-
-// Empty cell c loses the values in via (which it had), trailed: each
-// leaves one place fewer in its units, and a unit left with one place for
-// it, or none, is queued for propaga; a unit whose last matching gave c
-// one of them must match again.
-template <int W> void perdeposti(StatoCompletamento<W> &k, int c, const RigaDi<W> &via) {
-  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
-  for (int v = primo(via); v >= 0; v = prossimo(via, v + 1)) {
-    k.traccia.push_back({c, v});
-    for (int x = 0; x < k.forma.unitapercella; ++x)
-      if (--k.quanti[u[x] * k.n + v] <= 1)
-        k.soli.push_back(u[x] * k.n + v);
-  }
-  for (int x = 0; x < k.abbinamenti.percella; ++x) {
-    k.abbinamenti.dapotare[u[x]] = 1;
-    const int h = k.abbinamenti.valoretenuto[u[x + 3]];
-    if (h >= 0 && ha(via, h))
-      k.abbinamenti.daabbinare[u[x]] = 1;
-  }
-}
-
-// Cell c is given value v: a unit whose last matching gave v to another
-// cell must match again.  The matchings keep v for c, so that after undoing
-// they still give each empty cell a distinct value it can take.
-template <int W> void fissa(StatoCompletamento<W> &k, int c, int v) {
-  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.abbinamenti.percella; ++x) {
-    if (k.abbinamenti.valoretenuto[u[x + 3]] != v)
-      k.abbinamenti.daabbinare[u[x]] = 1;
-    k.abbinamenti.valoretenuto[u[x + 3]] = v;
-  }
-}
-
-// Cell c is filled (piena) or emptied again: its place in each matched
-// unit leaves or rejoins the unit's empty places.
-template <int W> void segnapiena(StatoCompletamento<W> &k, int c, bool piena) {
-  const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(c)];
-  for (int x = 0; x < k.abbinamenti.percella; ++x)
-    scrivibit(k.abbinamenti.vuote[u[x]], u[x + 3] - u[x] * k.n, !piena);
-}
-
-// Takes the values in via from cell c, which holds some of them and is
-// empty; trailed.  A cell left with one value is queued.  False when c is
-// left with none.
-template <int W>
-[[gnu::noinline]] bool restringi(StatoCompletamento<W> &k, int c, const RigaDi<W> &via) {
-  RigaDi<W> &p = k.possibili[c];
-  perdeposti(k, c, p & via);
-  p = senza(p, via);
-  if (vuota(p)) {
-    ++k.fallimenti[c];
-    return false;
-  }
-  if (unico(p))
-    k.coda.push_back(c);
-  return true;
-}
-
-// Takes the value in via from cell c if it is empty and can still take
-// it, one of the `resto` cells to meet (see restringi).
-template <int W>
-[[gnu::always_inline]] inline bool escludi(StatoCompletamento<W> &k, int c, const RigaDi<W> &via,
-                                           int &resto) {
-  return k.valore[c] != 0 || vuota(k.possibili[c] & via) || (--resto, restringi(k, c, via));
-}
 
 // Places value v+1 (still possible there) in empty cell c and takes it from
 // the cell's row, column and box; false when that leaves a cell without a
@@ -140,175 +72,6 @@ template <int W> bool propaga(StatoCompletamento<W> &k, bool unita = true) {
   return true;
 }
 
-// The matching of one unit's empty places to distinct values, as it is
-// being found.
-template <int W> struct AbbinamentoUnita {
-  RigaDi<W> presi;                         // values matched
-  RigaDi<W> provati;                       // values the current augmenting path has been through
-  std::array<int, 64 * W> postoabbinato{}; // [value]: the place matched to it, if in presi
-};
-
-// Looks for an augmenting path from the empty cell at place p of unit u: a
-// value for it, freeing it from the place it is matched to if that cell can
-// move on.  m.provati holds the values already tried on this search; a
-// value newly matched joins m.presi.
-template <int W>
-bool aumenta(const StatoCompletamento<W> &k, const std::vector<int> &u, int p,
-             AbbinamentoUnita<W> &m) {
-  const RigaDi<W> prove = k.possibili[u[p]];
-  // A value no cell holds ends the path at once.
-  const RigaDi<W> liberi = senza(prove, m.presi);
-  if (!vuota(liberi)) {
-    const int v = primo(liberi);
-    metti(m.presi, v);
-    m.postoabbinato[v] = p;
-    return true;
-  }
-  for (int v = primo(prove); v >= 0; v = prossimo(prove, v + 1)) {
-    if (ha(m.provati, v))
-      continue;
-    metti(m.provati, v);
-    const int d = ha(m.presi, v) ? m.postoabbinato[v] : -1;
-    if (d < 0 || aumenta(k, u, d, m)) {
-      if (d < 0)
-        metti(m.presi, v);
-      m.postoabbinato[v] = p;
-      return true;
-    }
-  }
-  return false;
-}
-
-// The empty places of unit x (bit p: place p) that those in `da` reach
-// within `entro`, following "a place points to the places its values are
-// matched to" (postoabbinato: [value] its place) forward (avanti) or
-// backward.
-template <int W>
-RigaDi<W> raggiunti(const StatoCompletamento<W> &k, std::size_t x, RigaDi<W> da,
-                    const RigaDi<W> &entro, const std::array<int, 64 * W> &postoabbinato,
-                    bool avanti) {
-  const Abbinamenti<W> &m = k.abbinamenti;
-  const std::vector<int> &u = k.forma.unita[x];
-  RigaDi<W> visti = da, valori{};
-  while (!vuota(da)) {
-    RigaDi<W> nuovi{};
-    if (avanti) {
-      RigaDi<W> v{};
-      for (int p = primo(da); p >= 0; p = prossimo(da, p + 1))
-        v = v | k.possibili[u[p]];
-      v = senza(v, valori);
-      valori = valori | v;
-      for (int w = primo(v); w >= 0; w = prossimo(v, w + 1))
-        metti(nuovi, postoabbinato[w]);
-    } else {
-      for (int p = primo(da); p >= 0; p = prossimo(da, p + 1))
-        metti(valori, m.valoretenuto[x * k.n + p]);
-      const RigaDi<W> fuori = senza(entro, visti);
-      for (int p = primo(fuori); p >= 0; p = prossimo(fuori, p + 1))
-        if (!vuota(k.possibili[u[p]] & valori))
-          metti(nuovi, p);
-    }
-    da = senza(nuovi & entro, visti);
-    visti = visti | da;
-  }
-  return visti;
-}
-
-// Takes from the empty cells of unit x, whose kept matching is whole, the
-// values that no matching of them all to distinct values gives them (t
-// cells that share t values keep those from the others, which a matching
-// alone does not see).  A cell may take a value in some matching exactly
-// when it and the place matched to the value lie on one cycle of the
-// graph of raggiunti; its parts are found one by one, each as what its
-// first place reaches both ways.  A unit with more than
-// opzioni.potaturafino missing values of two places or more is left as it
-// is.  False when a cell is left without a value.
-template <int W>
-bool pota(StatoCompletamento<W> &k, std::size_t x, std::array<int, 64 * W> &postoabbinato) {
-  Abbinamenti<W> &m = k.abbinamenti;
-  m.dapotare[x] = 0;
-  int mancanti = 0; // missing values with two places or more
-  for (int v = 0; v < k.n; ++v)
-    mancanti += k.quanti[x * k.n + v] >= 2;
-  if (mancanti > k.opzioni.potaturafino)
-    return true;
-  const std::vector<int> &u = k.forma.unita[x];
-  const int *const ultimo = &m.valoretenuto[x * k.n];
-  const RigaDi<W> vuote = m.vuote[x];
-  perognibit(vuote, [&](int p) { postoabbinato[ultimo[p]] = p; });
-  RigaDi<W> resto = vuote;
-  while (!vuota(resto)) {
-    RigaDi<W> da{};
-    metti(da, primo(resto));
-    const RigaDi<W> parte = raggiunti(k, x, da, resto, postoabbinato, true) &
-                            raggiunti(k, x, da, resto, postoabbinato, false);
-    if (vuota(senza(vuote, parte)))
-      return true; // a single part: every value may go where it stands
-    resto = senza(resto, parte);
-    RigaDi<W> suoi{};
-    for (int p = primo(parte); p >= 0; p = prossimo(parte, p + 1))
-      metti(suoi, ultimo[p]);
-    for (int p = primo(parte); p >= 0; p = prossimo(parte, p + 1))
-      if (const RigaDi<W> via = senza(k.possibili[u[p]], suoi);
-          !vuota(via) && !restringi(k, u[p], via))
-        return false;
-  }
-  return true;
-}
-
-// Whether the empty cells of every line can take distinct values each: a
-// completion gives them such values, so a unit whose cells cannot all be
-// matched to distinct values of theirs has none (for example three cells
-// sharing two values, which singles miss).
-// Each unit keeps the matching it last found, and a filled cell the value
-// it was given (fissa).  Only a unit whose matching a change has broken
-// matches again (daabbinare: a cell lost its matched value, or took
-// another): it starts from what is left of its last matching, then gives
-// each cell left out a free value if it has one, else an augmenting path.
-// Undoing keeps a kept matching whole: the cells get back values, and
-// those emptied take back the values they held, which the others lacked.
-// Rows and columns, and from side opzioni.latoscatoleabbinate on boxes too
-// (k.abbinamenti.quante units in all).  Off for sides that are not squares:
-// there the failures come from the box rule, and on their empty grids it
-// removed no branch.
-template <int W> bool abbinabili(StatoCompletamento<W> &k, bool potando = false) {
-  Abbinamenti<W> &m = k.abbinamenti;
-  if (!k.forma.quadrata)
-    return true;
-  AbbinamentoUnita<W> a;
-  for (std::size_t x = 0; x < static_cast<std::size_t>(m.quante); ++x) {
-    if (!m.daabbinare[x]) {
-      if (potando && m.dapotare[x] && !pota(k, x, a.postoabbinato))
-        return false;
-      continue;
-    }
-    const std::vector<int> &u = k.forma.unita[x];
-    int *const ultimo = &m.valoretenuto[x * k.n]; // [place in the unit]: its last value
-    a.presi = RigaDi<W>{};
-    RigaDi<W> senzavalore{}; // places what is left of the kept matching leaves out
-    perognibit(m.vuote[x], [&](int p) {
-      const int h = ultimo[p];
-      if (h >= 0 && ha(k.possibili[u[p]], h) && !ha(a.presi, h)) {
-        a.postoabbinato[h] = p;
-        metti(a.presi, h);
-      } else {
-        metti(senzavalore, p);
-      }
-    });
-    for (int p = primo(senzavalore); p >= 0; p = prossimo(senzavalore, p + 1)) {
-      a.provati = RigaDi<W>{};
-      if (!aumenta(k, u, p, a))
-        return false;
-    }
-    for (int v = primo(a.presi); v >= 0; v = prossimo(a.presi, v + 1))
-      ultimo[a.postoabbinato[v]] = v;
-    m.daabbinare[x] = 0;
-    if (potando && !pota(k, x, a.postoabbinato))
-      return false;
-  }
-  return true;
-}
-
 // Propagation and the units' matchings until nothing changes, false on a
 // contradiction; each matched unit also loses the values no matching gives
 // (pota, see opzioni.potaturafino), and what that leaves is propagated.
@@ -322,28 +85,6 @@ template <int W> bool stabilizza(StatoCompletamento<W> &k) {
     if (k.traccia.size() == prima)
       return true;
   }
-}
-
-// Takes the grid back to the trail's first `marca` changes, a state where
-// propagation had come to rest.
-template <int W> void annulla(StatoCompletamento<W> &k, std::size_t marca) {
-  while (k.traccia.size() > marca) {
-    const Traccia t = k.traccia.back();
-    if (t.valore >= 0) {
-      const std::array<int, 6> &u = k.forma.posti[static_cast<std::size_t>(t.cella)];
-      for (int x = 0; x < k.forma.unitapercella; ++x)
-        ++k.quanti[u[x] * k.n + t.valore];
-      metti(k.possibili[t.cella], t.valore);
-    } else {
-      segnapiena(k, t.cella, false);
-    }
-    k.valore[t.cella] = 0;
-    k.traccia.pop_back();
-  }
-  k.coda.clear();
-  // Every mark is one the search's propagation had come to rest at: no
-  // unit gives anything there.
-  k.soli.clear();
 }
 
 // The empty cell to branch on: fewest values for its failures (the ratio

@@ -1,5 +1,5 @@
-// The completion check's state, for its own code only (completamento.cpp):
-// the search sees the face in completamento.h.
+// The completion check's state, for its own code only (completamento.cpp,
+// traccia.h, abbinamento.h): the search sees the face in completamento.h.
 #pragma once
 
 #include <array>
