@@ -21,6 +21,10 @@
 //                                     puts to the completion check to OUT
 //   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
 //                                     answers by kind, units, seconds
+//   sudoku_bench campiona OUT K [C]   every K-th question of OUT put to a fresh
+//                                     CaDiCaL engine: answers, conflicts
+//                                     (median, p90, p99, most), and the three
+//                                     that took most in C configurations (6)
 //   Before the command, NOME=VALORE sets a field of the search's options
 //   (as listed in solver/opzioni.def) for conta, registra and riascolta.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
@@ -220,6 +224,40 @@ int riascolta(const char *nome, const Opzioni &o) {
   return 0;
 }
 
+// A fresh CaDiCaL engine on every ogni-th question recorded in `nome`:
+// its answers and conflicts in the first configuration, then the three
+// questions that took most in each of `configurazioni` configurations.
+int campiona(const char *nome, long long ogni, int configurazioni) {
+  const std::vector<Griglia> campione = domande::campiona(nome, ogni);
+  if (campione.empty() || configurazioni < 1) {
+    std::fprintf(stderr, "%s: nessuna domanda da campionare\n", nome);
+    return 2;
+  }
+  std::vector<std::pair<long long, std::size_t>> conflitti; // and the question's place
+  std::size_t no = 0;
+  for (std::size_t k = 0; k < campione.size(); ++k) {
+    const riferimentosat::Prova p = riferimentosat::prova(campione[k], 0);
+    no += p.esito == 20;
+    conflitti.emplace_back(p.conflitti, k);
+  }
+  std::sort(conflitti.begin(), conflitti.end());
+  const auto quantile = [&](double x) {
+    return conflitti[static_cast<std::size_t>(x * static_cast<double>(conflitti.size() - 1))].first;
+  };
+  std::printf(
+      "%s domande %zu no %zu si %zu conflitti mediana %lld p90 %lld p99 %lld massimo %lld\n", nome,
+      campione.size(), no, campione.size() - no, quantile(0.5), quantile(0.9), quantile(0.99),
+      conflitti.back().first);
+  for (std::size_t t = 0; t < 3 && t < conflitti.size(); ++t) {
+    const std::size_t k = conflitti[conflitti.size() - 1 - t].second;
+    std::printf("domanda %lld conflitti", static_cast<long long>(k + 1) * ogni);
+    for (int x = 0; x < configurazioni; ++x)
+      std::printf(" %lld", riferimentosat::prova(campione[k], x).conflitti);
+    std::printf("\n");
+  }
+  return 0;
+}
+
 int consat(const char *nome, bool seconda) {
   Griglia g;
   if (!leggi(nome, g))
@@ -285,6 +323,8 @@ int main(int argc, char *argv[]) {
         return 2;
     return 0;
   }
+  if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "campiona") == 0)
+    return campiona(argv[2], std::atoll(argv[3]), argc == 5 ? std::atoi(argv[4]) : 6);
   if (argc >= 3 && std::strcmp(argv[1], "senza") == 0)
     opzioni.controllo = false;
   if (argc >= 3 && (std::strcmp(argv[1], "conta") == 0 || std::strcmp(argv[1], "senza") == 0)) {
@@ -316,7 +356,8 @@ int main(int argc, char *argv[]) {
     return estrai(argv[2], std::atoi(argv[3]));
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
-      "riascolta OUT... | affianca VOLTE FILE | genera N VUOTE SEME | unica N DATE SEME | "
+      "riascolta OUT... | campiona OUT K [C] | affianca VOLTE FILE | genera N VUOTE SEME | unica N "
+      "DATE SEME | "
       "misura DIR PROG ARG... | sat|completa FILE... | estrai FILE K\n",
       stderr);
   return 2;

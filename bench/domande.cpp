@@ -120,4 +120,40 @@ Esito riascolta(const std::string &file, const Opzioni &o) {
   return n <= 64 ? riascoltadi<1>(f, n, o) : riascoltadi<2>(f, n, o);
 }
 
+std::vector<Griglia> campiona(const std::string &file, long long ogni) {
+  std::ifstream f(file);
+  int n = 0;
+  std::vector<Griglia> campione;
+  if (!(f >> n) || n < 1 || n > LATO_MASSIMO || ogni < 1)
+    return campione;
+  // The cells each level of the path tells, with their values, root first.
+  std::vector<std::vector<std::pair<int, int>>> livelli;
+  long long k = 0;
+  char evento;
+  std::size_t a, quante;
+  int i, j, v;
+  long long credito;
+  while (f >> evento) {
+    if (evento == 'u' && !livelli.empty()) {
+      livelli.pop_back();
+    } else if (evento == 'e' && f >> a >> quante) {
+      livelli.emplace_back(quante);
+      for (auto &[c, x] : livelli.back())
+        f >> c >> x;
+    } else if (evento == 'c' && f >> a >> i >> j >> v >> credito && a < livelli.size()) {
+      if (++k % ogni != 0)
+        continue;
+      Griglia g(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
+      for (std::size_t l = 0; l <= a; ++l)
+        for (const auto &[c, x] : livelli[l])
+          g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)] = x;
+      g[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] = v;
+      campione.push_back(std::move(g));
+    } else {
+      break; // a record cut short ends the sample
+    }
+  }
+  return campione;
+}
+
 } // namespace domande

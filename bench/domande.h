@@ -38,4 +38,9 @@ struct Esito {
 // Asks a fresh check with settings o every question recorded in `file`.
 Esito riascolta(const std::string &file, const Opzioni &o);
 
+// The grids of every `ogni`-th question recorded in `file`, each with the
+// value asked placed: what the search asked, for other solvers to answer.
+// A record cut short (a run stopped while recording) gives what it holds.
+std::vector<Griglia> campiona(const std::string &file, long long ogni);
+
 } // namespace domande

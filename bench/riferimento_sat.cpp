@@ -39,13 +39,10 @@ struct Modello {
   }
 };
 
-} // namespace
-
-Esito risolvi(const Griglia &puzzle, bool seconda) {
-  const std::clock_t inizio = std::clock();
+// Gives m the rules of the usual model and puzzle's givens.
+void codifica(Modello &m, const Griglia &puzzle) {
   const int n = static_cast<int>(puzzle.size());
   const int q = static_cast<int>(std::sqrt(static_cast<double>(n)));
-  Modello m(n);
   std::vector<int> gruppo;
   gruppo.reserve(n);
   for (int r = 0; r < n; ++r)
@@ -84,7 +81,25 @@ Esito risolvi(const Griglia &puzzle, bool seconda) {
       if (v >= 1 && v <= n)
         m.clausola({m.variabile(r, c, v - 1)});
     }
+}
 
+// Counts an engine's conflicts: one clause learnt each.
+struct Conflitti : CaDiCaL::Learner {
+  long long quanti = 0;
+  bool learning(int) override {
+    ++quanti;
+    return false;
+  }
+  void learn(int) override {}
+};
+
+} // namespace
+
+Esito risolvi(const Griglia &puzzle, bool seconda) {
+  const std::clock_t inizio = std::clock();
+  const int n = static_cast<int>(puzzle.size());
+  Modello m(n);
+  codifica(m, puzzle);
   Esito e;
   if (m.s.solve() == 10) {
     e.soluzioni = 1;
@@ -113,6 +128,21 @@ Esito risolvi(const Griglia &puzzle, bool seconda) {
   }
   e.secondi = static_cast<double>(std::clock() - inizio) / CLOCKS_PER_SEC;
   return e;
+}
+
+Prova prova(const Griglia &puzzle, int configurazione) {
+  static constexpr const char *impostazioni[] = {"sat", "unsat", "plain"};
+  Modello m(static_cast<int>(puzzle.size()));
+  m.s.configure(impostazioni[configurazione % 3]);
+  m.s.set("phase", configurazione / 3 % 2);
+  codifica(m, puzzle);
+  Conflitti conta;
+  m.s.connect_learner(&conta);
+  Prova p;
+  p.esito = m.s.solve();
+  p.conflitti = conta.quanti;
+  m.s.disconnect_learner();
+  return p;
 }
 
 } // namespace riferimentosat

@@ -23,4 +23,15 @@ struct Esito {
 // stops at the first solution (soluzioni 0 or 1): any completion at all.
 Esito risolvi(const Griglia &puzzle, bool seconda = true);
 
+struct Prova {
+  int esito = 0;           // 10 a completion, 20 none
+  long long conflitti = 0; // conflicts the engine took to tell
+};
+
+// The same model solved once by a fresh engine in one of six
+// configurations, as the engines of a race differ: CaDiCaL's "sat",
+// "unsat" or default settings (configurazione % 3), each variable tried
+// first false or true (configurazione / 3 % 2).
+Prova prova(const Griglia &puzzle, int configurazione);
+
 } // namespace riferimentosat
