@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <new>
 #include <random>
@@ -15,7 +14,6 @@
 #include "chiedigriglia.h"
 #include "generatore.h"
 #include "oracolo_completamento.h"
-#include "solver/bitutil.h"
 #include "solver/completamento.h"
 #include "solver/corsa.h"
 #include "solver/sat.h"
@@ -176,21 +174,6 @@ TEST(Completabile, UnicitaComeUnaRicercaSemplice) {
 }
 
 } // namespace
-
-// The hand-written bit count against the library's, on words with every
-// byte full or empty and on random ones: the check's branching and the
-// learning engine's bound rest on it, and a miscount shows in no output.
-TEST(Completabile, ContaComeLaLibreria) {
-  std::mt19937_64 caso(7);
-  for (int t = 0; t < 4096; ++t) {
-    std::uint64_t a = t < 256 ? 0 : caso();
-    for (int byte = 0; byte < 8 && t < 256; ++byte)
-      a |= (t >> byte & 1ULL) * 0xFFULL << 8 * byte;
-    const std::uint64_t b = caso();
-    EXPECT_EQ(conta(RigaDi<1>{{a}}), std::popcount(a));
-    EXPECT_EQ(conta(RigaDi<2>{{a, b}}), std::popcount(a) + std::popcount(b));
-  }
-}
 
 // Running out of memory inside a racing engine's thread reaches the
 // searching thread as the exception it was, whichever engine it hit, once
