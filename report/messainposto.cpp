@@ -120,18 +120,18 @@ void irrecuperabile(const Collocazione &c) {
   console(testo);
 }
 
-// Takes the lock, telling once when the wait grows long; gives up
+// Takes the lock into s, telling once when the wait grows long; gives up
 // (occupata) after ATTESAMASSIMA. Holds nothing unless it returns presa.
-Presa attendiserratura() {
+Presa attendiserratura(Serratura &s) {
   const auto inizio = std::chrono::steady_clock::now();
   bool avvisato = false;
   for (int passo = 1;; passo = std::min(2 * passo, PAUSAMASSIMA)) {
-    const Presa p = provaserratura();
+    const Presa p = provaserratura(s);
     if (p == Presa::presa)
       return p;
     const auto attesa = std::chrono::steady_clock::now() - inizio;
     if (p == Presa::negata || attesa >= ATTESAMASSIMA) {
-      lasciaserratura();
+      lasciaserratura(s);
       return p;
     }
     if (!avvisato && attesa >= AVVISODOPO) {
@@ -186,7 +186,8 @@ bool mettiinposto(std::initializer_list<Pagina *> pagine) {
     if (k < lista.size() && guasta == nullptr && !riserva(c))
       guasta = p;
   }
-  const Presa presa = guasta == nullptr ? attendiserratura() : Presa::presa;
+  Serratura serratura;
+  const Presa presa = guasta == nullptr ? attendiserratura(serratura) : Presa::presa;
   if (presa != Presa::presa) {
     console(presa == Presa::negata
                 ? std::string("Errore nel blocco della cartella: pagine non sostituite\n")
@@ -201,12 +202,12 @@ bool mettiinposto(std::initializer_list<Pagina *> pagine) {
     if (guasta == nullptr && cartellaal(c.pagina->nome.c_str()))
       guasta = c.pagina;
   if (guasta == nullptr) {
-    trattienisegnali();
+    const Trattenuti trattenuti = trattienisegnali();
     guasta = rinomina(lista);
-    lasciaserratura();
-    rilasciasegnali();
+    lasciaserratura(serratura);
+    rilasciasegnali(trattenuti);
   } else {
-    lasciaserratura();
+    lasciaserratura(serratura);
   }
   if (guasta == nullptr)
     return true;

@@ -50,7 +50,7 @@ bool creaparziale(Pagina &p) {
   if (cartellaal(p.nome.c_str()))
     return false;
   preparasegnali();
-  trattienisegnali();
+  const Trattenuti trattenuti = trattienisegnali();
   bool creata = false;
   for (int tentativi = 0; tentativi < 100 && !creata; ++tentativi) {
     p.parziale = nomeproprio(p.nome);
@@ -67,7 +67,7 @@ bool creaparziale(Pagina &p) {
   }
   if (!creata)
     p.parziale.clear();
-  rilasciasegnali();
+  rilasciasegnali(trattenuti);
   return creata;
 }
 

@@ -4,6 +4,7 @@
 // names, relative to the current folder.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct Pagina;
@@ -35,9 +36,16 @@ bool elimina(const char *nome);
 // that removes the partial files (scartaparziali) and then takes that
 // action (POSIX; nothing on Windows).
 void preparasegnali();
-// Holds those signals back until rilasciasegnali.
-void trattienisegnali();
-void rilasciasegnali();
+// The signal mask found when those signals were held back, which
+// rilasciasegnali puts back: the system's own bytes, kept by the caller.
+class Trattenuti {
+  friend Trattenuti trattienisegnali();
+  friend void rilasciasegnali(const Trattenuti &t);
+  unsigned char maschera[128]; // room for any system's mask
+};
+// Holds those signals back until rilasciasegnali is given what it returns.
+Trattenuti trattienisegnali();
+void rilasciasegnali(const Trattenuti &t);
 
 // A try at the exclusive lock under which pages go in place in the current
 // folder, the lock every run in the folder takes, whoever runs it.
@@ -47,9 +55,30 @@ enum class Presa {
   negata,   // it cannot be had here (a file planted under its name that cannot
             // be opened, say): no page may go in place
 };
-// Tries to take the lock without waiting; a part of it already taken is kept.
-Presa provaserratura();
-// Lets go whatever provaserratura took.
-void lasciaserratura();
+// What a run holds of the lock, owned by the run that takes it; only the
+// system's file reads or changes it. Every system locks something for the
+// folder, and some lock a file besides where that may not exclude every
+// run; a handle is kept as an integer wide enough for any system's.
+class Serratura {
+public:
+  Serratura() = default;
+  Serratura(const Serratura &) = delete;
+  Serratura &operator=(const Serratura &) = delete;
+
+private:
+  friend Presa provaserratura(Serratura &s);
+  friend void lasciaserratura(Serratura &s);
+  bool avviata = false;        // what is locked for the folder was opened (or could not be)
+  std::intptr_t cartella = -1; // what is locked for the folder; -1 when nothing
+  bool cartellapresa = false;
+  bool serveilfile = false; // whether the lock file is locked too
+  std::intptr_t file = -1;  // the lock file, opened; -1 when not
+  bool filepreso = false;
+};
+// Tries to take the lock into s without waiting; a part of it already taken
+// is kept.
+Presa provaserratura(Serratura &s);
+// Lets go whatever provaserratura took into s; s is then as new.
+void lasciaserratura(Serratura &s);
 // Sleeps for about the milliseconds given.
 void pausa(int millisecondi);

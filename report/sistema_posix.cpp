@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <fcntl.h>
@@ -64,8 +65,6 @@ sigset_t segnaliinterruzione() {
   return s;
 }
 
-sigset_t trattenuti;
-
 // Tries an exclusive lock on the open file without waiting.
 Presa blocca(int fd) {
   for (;;) {
@@ -107,22 +106,6 @@ bool conlista(int fd) {
 #endif
 }
 
-// The lock while pages go in place. Every run that can read the folder
-// locks the folder itself, so that no file is left for it. Where the folder
-// may let some write it without reading it (its bits say so, or an access
-// list may), every run also locks the lock file, the only lock of those
-// who cannot read; it is removed by every run that held it before it lets
-// it go. So runs of every user exclude each other.
-struct Serratura {
-  bool avviata = false; // the folder was opened (or could not be) and looked at
-  int cartella = -1;    // the folder, opened for its lock; -1 when it cannot be read
-  bool cartellapresa = false;
-  bool serveilfile = false; // whether the lock file is locked too
-  int file = -1;            // the lock file, opened; -1 when not
-  bool filepreso = false;
-};
-Serratura serratura;
-
 // Opens the lock file, or creates it readable by everyone whatever the
 // umask. Never follows a link, never waits to open (a FIFO), and takes
 // nothing but a plain file. -1 when it cannot be opened (errno ENOENT:
@@ -146,22 +129,22 @@ int aprifile() {
   return fd;
 }
 
-// Locks the lock file; one removed or replaced by the run that held it
-// while this one waited is opened afresh.
-Presa bloccafile(Serratura &s) {
+// Locks the lock file, opened in file unless file is -1; one removed or
+// replaced by the run that held it while this one waited is opened afresh.
+Presa bloccafile(int &file) {
   for (int tentativi = 0; tentativi < 100; ++tentativi) {
-    if (s.file < 0 && (s.file = aprifile()) < 0)
+    if (file < 0 && (file = aprifile()) < 0)
       return errno == ENOENT ? Presa::occupata : Presa::negata;
-    const Presa p = blocca(s.file);
+    const Presa p = blocca(file);
     if (p != Presa::presa)
       return p;
     struct stat aperto {};
     struct stat nome {};
-    if (::fstat(s.file, &aperto) == 0 && ::lstat(SERRATURA, &nome) == 0 &&
+    if (::fstat(file, &aperto) == 0 && ::lstat(SERRATURA, &nome) == 0 &&
         aperto.st_dev == nome.st_dev && aperto.st_ino == nome.st_ino)
       return Presa::presa;
-    ::close(s.file);
-    s.file = -1;
+    ::close(file);
+    file = -1;
   }
   return Presa::occupata;
 }
@@ -263,26 +246,41 @@ void preparasegnali() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-void trattienisegnali() {
+// The mask is copied in and out of the caller's bytes, which need not be
+// aligned for it.
+Trattenuti trattienisegnali() {
   const sigset_t segnali = segnaliinterruzione();
-  sigprocmask(SIG_BLOCK, &segnali, &trattenuti);
+  sigset_t prima;
+  sigprocmask(SIG_BLOCK, &segnali, &prima);
+  Trattenuti t{};
+  static_assert(sizeof prima <= sizeof t.maschera);
+  std::memcpy(t.maschera, &prima, sizeof prima);
+  return t;
 }
 
-void rilasciasegnali() {
-  sigprocmask(SIG_SETMASK, &trattenuti, nullptr);
+void rilasciasegnali(const Trattenuti &t) {
+  sigset_t prima;
+  std::memcpy(&prima, t.maschera, sizeof prima);
+  sigprocmask(SIG_SETMASK, &prima, nullptr);
 }
 
-Presa provaserratura() {
-  Serratura &s = serratura;
+// Every run that can read the folder locks the folder itself (cartella),
+// so that no file is left for it. Where the folder may let some write it
+// without reading it (its bits say so, or an access list may), every run
+// also locks the lock file (file), the only lock of those who cannot read;
+// it is removed by every run that held it before it lets it go. So runs of
+// every user exclude each other.
+Presa provaserratura(Serratura &s) {
   if (!s.avviata) {
     s.avviata = true;
-    s.cartella = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int cartella = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat modo {};
-    s.serveilfile = s.cartella < 0 || ::fstat(s.cartella, &modo) != 0 || ciechi(modo.st_mode) ||
-                    conlista(s.cartella);
+    s.cartella = cartella;
+    s.serveilfile =
+        cartella < 0 || ::fstat(cartella, &modo) != 0 || ciechi(modo.st_mode) || conlista(cartella);
   }
   if (s.cartella >= 0 && !s.cartellapresa) {
-    const Presa p = blocca(s.cartella);
+    const Presa p = blocca(static_cast<int>(s.cartella));
     if (p == Presa::occupata)
       return p;
     // A folder that cannot be locked (its file system has no locks) leaves
@@ -291,7 +289,9 @@ Presa provaserratura() {
     s.serveilfile = s.serveilfile || !s.cartellapresa;
   }
   if (s.serveilfile && !s.filepreso) {
-    const Presa p = bloccafile(s);
+    int file = static_cast<int>(s.file);
+    const Presa p = bloccafile(file);
+    s.file = file;
     if (p != Presa::presa)
       return p;
     s.filepreso = true;
@@ -299,14 +299,14 @@ Presa provaserratura() {
   return Presa::presa;
 }
 
-void lasciaserratura() {
-  Serratura &s = serratura;
+void lasciaserratura(Serratura &s) {
   if (s.filepreso)
     ::unlink(SERRATURA);
-  for (const int fd : {s.file, s.cartella})
+  for (const std::intptr_t fd : {s.file, s.cartella})
     if (fd >= 0)
-      ::close(fd);
-  s = Serratura{};
+      ::close(static_cast<int>(fd));
+  s.avviata = s.cartellapresa = s.serveilfile = s.filepreso = false;
+  s.cartella = s.file = -1;
 }
 
 void pausa(int millisecondi) {

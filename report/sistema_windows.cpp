@@ -30,11 +30,20 @@ std::FILE *flusso(const Pagina &p) {
   return reinterpret_cast<std::FILE *>(p.file);
 }
 
-// The lock held while pages go in place: a mutex named after the folder,
-// seen by the runs of the same session (Windows has no lock on a folder
-// that leaves no file behind). Null when not opened.
-HANDLE mutex = nullptr;
-bool posseduto = false; // whether this run owns it
+// The name of the mutex of the current folder, the same in every build.
+void nomemutex(char (&nome)[64]) {
+  std::error_code ec;
+  const std::wstring cartella = std::filesystem::current_path(ec).native();
+  // FNV-1a of the folder's name, letters folded.
+  std::uint64_t h = 14695981039346656037ull;
+  for (wchar_t c : cartella) {
+    if (c >= L'A' && c <= L'Z')
+      c = static_cast<wchar_t>(c - L'A' + L'a');
+    h = (h ^ static_cast<std::uint64_t>(c == L'/' ? L'\\' : c)) * 1099511628211ull;
+  }
+  std::snprintf(nome, sizeof nome, "Local\\sudoku-pagine-%016llx",
+                static_cast<unsigned long long>(h));
+}
 
 } // namespace
 
@@ -105,33 +114,30 @@ bool elimina(const char *nome) {
 
 // Signals ending the process find no partial file to remove here.
 void preparasegnali() {}
-void trattienisegnali() {}
-void rilasciasegnali() {}
+Trattenuti trattienisegnali() {
+  return {};
+}
+void rilasciasegnali(const Trattenuti &) {}
 
-Presa provaserratura() {
-  if (mutex == nullptr) {
-    std::error_code ec;
-    const std::wstring cartella = std::filesystem::current_path(ec).native();
-    // FNV-1a of the folder's name, letters folded, as every build computes it.
-    std::uint64_t h = 14695981039346656037ull;
-    for (wchar_t c : cartella) {
-      if (c >= L'A' && c <= L'Z')
-        c = static_cast<wchar_t>(c - L'A' + L'a');
-      h = (h ^ static_cast<std::uint64_t>(c == L'/' ? L'\\' : c)) * 1099511628211ull;
-    }
+// The lock is a mutex named after the folder (cartella), seen by the runs
+// of the same session: Windows has no lock on a folder that leaves no file
+// behind. It needs no lock file.
+Presa provaserratura(Serratura &s) {
+  if (!s.avviata) {
     char nome[64];
-    std::snprintf(nome, sizeof nome, "Local\\sudoku-pagine-%016llx",
-                  static_cast<unsigned long long>(h));
-    mutex = CreateMutexA(nullptr, FALSE, nome);
+    nomemutex(nome);
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, nome);
     if (mutex == nullptr)
       return Presa::negata;
+    s.avviata = true;
+    s.cartella = reinterpret_cast<std::intptr_t>(mutex);
   }
   // An owner that ended without releasing it leaves it abandoned, and owned
   // by the waiter.
-  switch (WaitForSingleObject(mutex, 0)) {
+  switch (WaitForSingleObject(reinterpret_cast<HANDLE>(s.cartella), 0)) {
   case WAIT_OBJECT_0:
   case WAIT_ABANDONED:
-    posseduto = true;
+    s.cartellapresa = true;
     return Presa::presa;
   case WAIT_TIMEOUT:
     return Presa::occupata;
@@ -140,14 +146,15 @@ Presa provaserratura() {
   }
 }
 
-void lasciaserratura() {
-  if (mutex == nullptr)
+void lasciaserratura(Serratura &s) {
+  if (!s.avviata)
     return;
-  if (posseduto)
+  const HANDLE mutex = reinterpret_cast<HANDLE>(s.cartella);
+  if (s.cartellapresa)
     ReleaseMutex(mutex);
   CloseHandle(mutex);
-  mutex = nullptr;
-  posseduto = false;
+  s.avviata = s.cartellapresa = false;
+  s.cartella = -1;
 }
 
 void pausa(int millisecondi) {
