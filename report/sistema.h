@@ -1,7 +1,8 @@
 // What the page writer asks of the system, internal to report/: one file
-// for each system (sistema_posix.cpp, sistema_windows.cpp), the one for the
-// target chosen in CMakeLists.txt. Names are the page's own and partial
-// names, relative to the current folder.
+// for each system (sistema_posix.cpp with what differs between Unix systems
+// behind sistema_unix.h, sistema_windows.cpp), the ones for the target
+// chosen in CMakeLists.txt. Names are the page's own and partial names,
+// relative to the current folder.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,9 @@
-// The system under the page writer, on POSIX systems (sistema.h), and the
-// viewer launch (pagine.h).
+// The system under the page writer, on POSIX systems (sistema.h); what
+// differs between them is behind sistema_unix.h.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -12,14 +11,13 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
-#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
-#include "report/pagine.h"
 #include "report/parziali.h"
 #include "report/scrittore.h"
 #include "report/sistema.h"
+#include "report/sistema_unix.h"
 
 namespace {
 
@@ -28,24 +26,22 @@ int descrittore(const Pagina &p) {
   return static_cast<int>(p.file);
 }
 
-// The signals whose default action ends the process, but SIGKILL (it
-// cannot be caught), SIGPIPE (the program ignores it) and SIGXFSZ (ignored
-// here, so that a write past a file size limit fails instead); the
-// real-time signals are added as the system numbers them.
+// The signals of every POSIX system whose default action ends the process,
+// but SIGKILL (it cannot be caught), SIGPIPE (the program ignores it) and
+// SIGXFSZ (ignored here, so that a write past a file size limit fails
+// instead); the system's own and the real-time signals are added as the
+// system numbers them.
 constexpr int SEGNALI[] = {
-    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE, SIGUSR1,
-    SIGSEGV,   SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS,
-#if defined(__linux__)
-#if defined(SIGSTKFLT)
-    SIGSTKFLT,
-#endif
-    SIGPOLL,   SIGPWR,
-#endif
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE, SIGUSR1,
+    SIGSEGV, SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGSYS,
 };
 
-// Calls azione on each signal of SEGNALI, then on each real-time signal.
+// Calls azione on each signal of SEGNALI, then on each of the system's own
+// (segnalipropri), then on each real-time signal.
 template <typename Azione> void perognisegnale(Azione azione) {
   for (const int segnale : SEGNALI)
+    azione(segnale);
+  for (const int segnale : segnalipropri())
     azione(segnale);
   for (int segnale = SIGRTMIN; segnale <= SIGRTMAX; ++segnale)
     azione(segnale);
@@ -90,20 +86,6 @@ bool ciechi(mode_t modo) {
       return true;
   }
   return false;
-}
-
-// Whether the folder may grant rights beyond its permission bits: an access
-// control list, or a system where one cannot be looked for.
-bool conlista(int fd) {
-#if defined(__linux__)
-  for (const char *lista : {"system.posix_acl_access", "system.nfs4_acl"})
-    if (::fgetxattr(fd, lista, nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP))
-      return true;
-  return false;
-#else
-  (void)fd;
-  return true;
-#endif
 }
 
 // Opens the lock file, or creates it readable by everyone whatever the
@@ -209,16 +191,6 @@ bool sposta(const std::string &da, const std::string &a) {
   return ::rename(da.c_str(), a.c_str()) == 0;
 }
 
-bool scambia(const std::string &a, const std::string &b) {
-#if defined(__linux__) && defined(RENAME_EXCHANGE)
-  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
-#else
-  (void)a;
-  (void)b;
-  return false;
-#endif
-}
-
 bool elimina(const char *nome) {
   return ::unlink(nome) == 0;
 }
@@ -312,19 +284,4 @@ void lasciaserratura(Serratura &s) {
 void pausa(int millisecondi) {
   const timespec t{millisecondi / 1000, (millisecondi % 1000) * 1000000L};
   ::nanosleep(&t, nullptr);
-}
-
-void lanciavisualizzatore() {
-#if defined(__APPLE__)
-  [[maybe_unused]] int esito = std::system("open out.html </dev/null >/dev/null 2>&1 &");
-#else
-  // Without a desktop session there is nothing to show the page on.
-  const auto impostata = [](const char *nome) {
-    const char *v = std::getenv(nome);
-    return v != nullptr && *v != '\0';
-  };
-  if (!impostata("DISPLAY") && !impostata("WAYLAND_DISPLAY"))
-    return;
-  [[maybe_unused]] int esito = std::system("xdg-open out.html </dev/null >/dev/null 2>&1 &");
-#endif
 }

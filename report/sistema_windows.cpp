@@ -1,9 +1,7 @@
-// The system under the page writer, on Windows (sistema.h), and the viewer
-// launch (pagine.h).
+// The system under the page writer, on Windows (sistema.h).
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -19,7 +17,6 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include "report/pagine.h"
 #include "report/scrittore.h"
 #include "report/sistema.h"
 
@@ -159,9 +156,4 @@ void lasciaserratura(Serratura &s) {
 
 void pausa(int millisecondi) {
   Sleep(static_cast<DWORD>(millisecondi));
-}
-
-void lanciavisualizzatore() {
-  // The command processor opens the page with the program tied to HTML files.
-  [[maybe_unused]] int esito = std::system("start out.html");
 }
