@@ -1,10 +1,11 @@
 #include "solver/completamento.h"
 
 #include "solver/abbinamento.h"
+#include "solver/guidamotore.h"
+#include "solver/propagazione.h"
+#include "solver/ricercapropria.h"
 #include "solver/statocompletamento.h"
 #include "solver/traccia.h"
-
-#include "solver/corsa.h"
 
 #include <algorithm>
 #include <array>
@@ -12,123 +13,6 @@
 #include <span>
 
 namespace {
-
-// Places value v+1 (still possible there) in empty cell c and takes it from
-// the cell's row, column and box; false when that leaves a cell without a
-// value.
-template <int W> bool assegna(StatoCompletamento<W> &k, int c, int v) {
-  k.traccia.push_back({c, -1});
-  fissa(k, c, v);
-  segnapiena(k, c, true);
-  k.valore[c] = v + 1;
-  k.fase[c] = v + 1;
-  RigaDi<W> via;
-  metti(via, v);
-  perdeposti(k, c, senza(k.possibili[c], via));
-  k.possibili[c] = via;
-  const int n = k.n, i = c / n, j = c % n;
-  // Cell by cell along the row and the column, then the box, each only
-  // until the cells that could take v, besides c, are all met.
-  int riga = k.quanti[i * n + v] - 1, colonna = k.quanti[(n + j) * n + v] - 1;
-  for (int x = 0; x < n && riga + colonna > 0; ++x)
-    if (!escludi(k, i * n + x, via, riga) || !escludi(k, x * n + j, via, colonna))
-      return false;
-  const int q = k.quadrati.q, r0 = i / q * q, c0 = j / q * q;
-  int resto = k.forma.quadrata ? k.quanti[k.forma.posti[c][2] * n + v] - 1 : n;
-  for (int r = r0; r < r0 + q && resto > 0; ++r)
-    for (int s = c0; s < c0 + q; ++s)
-      if (!escludi(k, r * n + s, via, resto))
-        return false;
-  return true;
-}
-
-// Deduces until nothing changes, false on a contradiction: a queued cell
-// with one value left gets it, and, when `unita`, a value with one place
-// left in a unit takes it (a value with none is a contradiction).  Rows and
-// columns hold every value; so do boxes when the side is a square (the
-// units counted in quanti).  Looks only at the cells and values queued
-// since, each cell before any unit.
-template <int W> bool propaga(StatoCompletamento<W> &k, bool unita = true) {
-  while (!k.coda.empty() || (unita && !k.soli.empty())) {
-    int c = -1, v = 0;
-    if (!k.coda.empty()) {
-      c = k.coda.back();
-      k.coda.pop_back();
-      v = primo(k.possibili[c]);
-    } else {
-      const int h = k.soli.back();
-      k.soli.pop_back();
-      // Counts only fall while propagating: one queued at one may be at none.
-      if (k.quanti[h] == 0)
-        return false;
-      v = h % k.n;
-      for (int d : k.forma.unita[static_cast<std::size_t>(h / k.n)])
-        if (ha(k.possibili[d], v))
-          c = d;
-    }
-    if (k.valore[c] == 0 && !assegna(k, c, v))
-      return false;
-  }
-  return true;
-}
-
-// Propagation and the units' matchings until nothing changes, false on a
-// contradiction; each matched unit also loses the values no matching gives
-// (pota, see opzioni.potaturafino), and what that leaves is propagated.
-template <int W> bool stabilizza(StatoCompletamento<W> &k) {
-  while (true) {
-    if (!propaga(k))
-      return false;
-    const std::size_t prima = k.traccia.size();
-    if (!abbinabili(k, k.opzioni.potaturafino > 0))
-      return false;
-    if (k.traccia.size() == prima)
-      return true;
-  }
-}
-
-// The empty cell to branch on: fewest values for its failures (the ratio
-// of values to failures + 1 least); -1 when the grid is full.
-template <int W> int scegli(const StatoCompletamento<W> &k) {
-  int migliore = -1;
-  long long valori = 1, falliti = 0; // the best ratio so far: valori / falliti
-  for (int c = 0; c < k.n * k.n; ++c)
-    if (k.valore[c] == 0) {
-      const long long qc = conta(k.possibili[c]), pc = k.fallimenti[c] + 1;
-      if (migliore < 0 || qc * falliti < valori * pc) {
-        migliore = c;
-        valori = qc;
-        falliti = pc;
-      }
-    }
-  return migliore;
-}
-
-// Places value x (1..n) in cell c of the check's grid, if c is empty;
-// false when c holds another value or can no longer take x.
-template <int W> bool piazza(StatoCompletamento<W> &k, int c, int x) {
-  if (k.valore[c] != 0)
-    return k.valore[c] == x;
-  return ha(k.possibili[c], x - 1) && assegna(k, c, x - 1);
-}
-
-// The end of told level b's cells in Livelli::celle.
-std::size_t fine(const Livelli &l, std::size_t b) {
-  return b + 1 < l.livelli.size() ? l.livelli[b + 1].inizio : l.celle.size();
-}
-
-// Keeps t as the last completion found, and the value each cell last had;
-// counts again, level by level, the told cells it fills otherwise.
-template <int W> void tieni(StatoCompletamento<W> &k, const std::vector<int> &t) {
-  k.testimone = k.fase = t;
-  Livelli &l = k.livelli;
-  std::size_t discordi = 0;
-  for (std::size_t b = 0; b < l.livelli.size(); ++b) {
-    for (std::size_t x = l.livelli[b].inizio; x < fine(l, b); ++x)
-      discordi += t[l.celle[x]] != l.base[l.celle[x]];
-    l.livelli[b].discordi = discordi;
-  }
-}
 
 // Empties the check's grid (every unit's matching to find again, no change
 // to undo) and fills `celle` with their asked values at once: each empty
@@ -186,17 +70,6 @@ template <int W> bool impianta(StatoCompletamento<W> &k, std::span<const int> ce
       if (k.quanti[x * n + v] <= 1 && !ha(presenti[x], v))
         k.soli.push_back(x * n + v);
   return ok;
-}
-
-// Whether the learning engine may fit its bound (opzioni.migliaiadiclausole)
-// at all: the pairs within the first level's cells alone, counted when it
-// is first placed, pass it on a near-empty large grid, which then never
-// pays for listing the engine's variables.
-template <int W> bool puoentrare(const StatoCompletamento<W> &k) {
-  long long coppie = 0;
-  for (const RigaDi<W> &p : k.possibiliradice)
-    coppie += static_cast<long long>(conta(p)) * (conta(p) - 1) / 2;
-  return coppie <= k.opzioni.migliaiadiclausole * 1000;
 }
 
 // Plants the first level's grid on the empty grid and propagates it.  The
@@ -264,126 +137,6 @@ template <int W> void allinea(StatoCompletamento<W> &k, std::size_t a) {
       ponilivello(k, b);
 }
 
-// A quick try before the search: fills the empty cells in order, each
-// with the value it last had when it still can (else its first), passing on
-// only the cells left with one value.  Near a completion found before, as
-// the grids of one search mostly are, this mends it at the cost of a
-// placement per cell.  True with the grid full (kept as the completion);
-// false at the first cell left without a value.
-template <int W> bool ripara(StatoCompletamento<W> &k) {
-  for (int c = 0; c < k.n * k.n; ++c) {
-    if (k.valore[c] != 0)
-      continue;
-    int v = primo(k.possibili[c]);
-    if (k.fase[c] != 0 && ha(k.possibili[c], k.fase[c] - 1))
-      v = k.fase[c] - 1;
-    if (!assegna(k, c, v) || !propaga(k, false))
-      return false;
-  }
-  tieni(k, k.valore);
-  return true;
-}
-
-// The check's own search from the current grid, at rest, until the
-// question's units (spesi, which it adds to) pass `limite`: the quick mend
-// (ripara) first, then depth first, branching on scegli's cell, the value
-// it last had there first; a branch fails when propagation or the units'
-// matching does.  Leaves the grid changed: the caller undoes.
-template <int W>
-Risposta cercacompletamento(StatoCompletamento<W> &k, long long limite, long long &spesi) {
-  const std::size_t partenza = k.traccia.size();
-  // Without allowance, propagation alone answers.
-  if (limite <= 0)
-    return Risposta::forse;
-  std::vector<int> fasi = k.fase; // as they were before the mend
-  if (ripara(k))
-    return Risposta::si;
-  annulla(k, partenza);
-  k.fase.swap(fasi);
-  std::vector<Scelta<W>> pila; // the path
-  bool scendi = true;
-  while (true) {
-    if (scendi) {
-      const int c = scegli(k);
-      if (c < 0) {
-        tieni(k, k.valore);
-        return Risposta::si;
-      }
-      pila.push_back({c, k.possibili[c], k.traccia.size()});
-    }
-    Scelta<W> &s = pila.back();
-    annulla(k, s.marca);
-    if (vuota(s.rimasti)) {
-      pila.pop_back();
-      if (pila.empty())
-        return Risposta::no;
-      scendi = false;
-      continue;
-    }
-    spesi += k.conto->ramo();
-    if (spesi > limite)
-      return Risposta::forse;
-    int v = primo(s.rimasti);
-    if (k.fase[s.cella] != 0 && ha(s.rimasti, k.fase[s.cella] - 1))
-      v = k.fase[s.cella] - 1;
-    togli(s.rimasti, v);
-    // A failure of the matching alone is not counted against the cell:
-    // counted, it sent the branching astray (one question of a hard
-    // 25 x 25 puzzle ran out of its allowance).
-    scendi = assegna(k, s.cella, v) && propaga(k);
-    if (!scendi)
-      ++k.fallimenti[s.cella];
-    scendi = scendi && abbinabili(k);
-  }
-}
-
-// The answer for value v at cell c, with told level a's grid, that the
-// first level's completions give, when they are known (every told level
-// extends the first): none, none for any grid; only one, a completion
-// exactly when it holds the grid and v.
-template <int W> Risposta dallaradice(const StatoCompletamento<W> &k, std::size_t a, int c, int v) {
-  const Sat &u = k.sat;
-  if (u.unicita != Sat::Unicita::nessuna && u.unicita != Sat::Unicita::unica)
-    return Risposta::forse;
-  if (u.unicita == Sat::Unicita::nessuna || u.soluzione[c] != v)
-    return Risposta::no;
-  const Livelli &l = k.livelli;
-  for (std::size_t x = 0; x < fine(l, a); ++x)
-    if (l.base[l.celle[x]] != u.soluzione[l.celle[x]])
-      return Risposta::no;
-  return Risposta::si;
-}
-
-// Sizes the learning engine on the first grid's values (see contasat),
-// once, when a question first needs it; past its bound it is never
-// started.
-template <int W> void misuramotore(StatoCompletamento<W> &k) {
-  std::vector<int> valori, inizio;
-  for (const RigaDi<W> &p : k.possibiliradice) {
-    inizio.push_back(static_cast<int>(valori.size()));
-    for (int v = primo(p); v >= 0; v = prossimo(p, v + 1))
-      valori.push_back(v + 1);
-  }
-  inizio.push_back(static_cast<int>(valori.size()));
-  const Livelli &l = k.livelli;
-  std::vector<int> radice(k.valore.size(), 0);
-  for (std::size_t x = 0; x < fine(l, 0); ++x)
-    radice[l.celle[x]] = l.base[l.celle[x]];
-  contasat(k.sat, k.n, radice, valori, inizio);
-  k.consat = k.sat.coppie <= k.opzioni.migliaiadiclausole * 1000;
-}
-
-// Whether the learning engine has yet to be built to take a question: not
-// started, and no verdict on the first grid that made it needless.
-template <int W> bool daavviare(const StatoCompletamento<W> &k) {
-  return !k.sat.motore && k.sat.unicita == Sat::Unicita::ignota;
-}
-
-// Units its building costs before it can take a question (sized).
-template <int W> long long costomotore(const StatoCompletamento<W> &k) {
-  return daavviare(k) ? k.conto->costruzione(k.sat.coppie) : 0;
-}
-
 // Brings the check's grid to that of told level a with v at cell c and
 // searches it for a completion until spesi passes `limite`.  Asked
 // about the top level, a grid left open is kept, so that the next question,
@@ -409,61 +162,6 @@ Risposta esplora(StatoCompletamento<W> &k, std::size_t a, int c, int v, long lon
   k.livelli.tenuta = true;
   k.livelli.marcatenuta = marca;
   return r;
-}
-
-// The learning engine on the grid of told level a with v at cell c, on
-// `limite` units, counted in r: a share of them goes first to whether the
-// first grid has one completion only.  Started at the first question
-// whose allowance covers its building; where its clauses would pass
-// opzioni.migliaiadiclausole, never: the answer stays open.
-// On entry: esplora left the grid at level a's, or with v at c and what it
-// implies on the top level.
-template <int W>
-Risposta chiedimotore(StatoCompletamento<W> &k, std::size_t a, int c, int v, long long limite,
-                      Responso &r) {
-  // Sized only within the first level's own bound: the question may have
-  // been let through before that level was placed.
-  if (k.consat && k.sat.inizio.empty())
-    misuramotore(k);
-  const long long costo = costomotore(k);
-  if (!k.consat || costo > limite)
-    return Risposta::forse;
-  if (daavviare(k)) {
-    const int motori = quantimotori(k.opzioni, k.sat.coppie);
-    avviasat(k.sat, motori, k.opzioni.conflittiprimadellacorsa);
-    r.motori += motori;
-    r.spesi += costo;
-    limite -= costo;
-  }
-  // The uniqueness proof takes several times the question's share beside
-  // it: once known it answers every later question.  Charged to the
-  // allowance, the hard puzzles' proofs (up to 200 000 conflicts) left it
-  // spent, and the questions after went unanswered.
-  const long long perconflitto = k.conto->conflitto(k.sat.coppie);
-  for (long long resto = limite * k.opzioni.pesounicita / perconflitto;
-       resto > 0 &&
-       (k.sat.unicita == Sat::Unicita::ignota || k.sat.unicita == Sat::Unicita::verifica);
-       resto -= std::max(1LL, k.sat.spesi)) {
-    avanzaunicita(k.sat, resto);
-    r.spesiunicita += k.sat.spesi * perconflitto;
-  }
-  if (const Risposta d = dallaradice(k, a, c, v); d != Risposta::forse)
-    return d;
-  // Asked on the grid as the check placed it: its cells filled by
-  // propagation, and without the values the matchings took, which the
-  // engine's clauses find only by search.  Those make the deep "no"s that
-  // close subtrees.
-  std::vector<int> escluse;
-  for (int x = 0; x < k.n * k.n; ++x) {
-    const RigaDi<W> via = senza(k.possibiliradice[x], k.possibili[x]);
-    for (int w = primo(via); w >= 0 && x != c && k.valore[x] == 0; w = prossimo(via, w + 1))
-      escluse.push_back(x * k.n + w);
-  }
-  const Risposta esito = chiedisat(k.sat, k.valore, c, v, limite / perconflitto, escluse);
-  r.spesi += k.sat.spesi * perconflitto;
-  if (esito == Risposta::si)
-    tieni(k, k.sat.modello);
-  return esito;
 }
 
 } // namespace

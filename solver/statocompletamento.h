@@ -1,5 +1,6 @@
 // The completion check's state, for its own code only (completamento.cpp,
-// traccia.h, abbinamento.h): the search sees the face in completamento.h.
+// traccia.h, abbinamento.h, propagazione.h, ricercapropria.h,
+// guidamotore.h): the search sees the face in completamento.h.
 #pragma once
 
 #include <array>
@@ -52,6 +53,11 @@ struct Livelli {
   std::size_t marcatenuta = 0;  // trail length before the kept question's value
   std::vector<int> base;        // [cell]: the value a told level gives it, 0 none
 };
+
+// The end of told level b's cells in Livelli::celle.
+inline std::size_t fine(const Livelli &l, std::size_t b) {
+  return b + 1 < l.livelli.size() ? l.livelli[b + 1].inizio : l.celle.size();
+}
 
 // Where the units lie, fixed for a search: on square sides the rows,
 // columns and boxes, which all hold every value; on others the rows and
