@@ -1,9 +1,10 @@
 // The completion check's work over one search, in units: a branch of the
 // check's own search at side 25 or below, a conflict of a learning engine
 // of up to opzioni.clausoleperunita clauses, and larger ones in proportion.
-// The search earns an allowance as it enters nodes; each question may spend
-// a share of what is left, and the looks at the values the check left open
-// have a reserve of their own.  Counting work instead of time keeps runs
+// The search earns an allowance as it enters nodes, more once the check has
+// started its learning engine; each question may spend a share of what is
+// left, and the looks at the values the check left open have a reserve of
+// their own.  Counting work instead of time keeps runs
 // repeatable.  Every conversion to units is here.
 #pragma once
 
@@ -92,9 +93,10 @@ public:
 
 private:
   // What `nodi` search nodes earn: creditopernodo each, times n / 25 above
-  // side 25 (a node's pass costs more there, a unit too).
+  // side 25 (a node's pass costs more there, a unit too), times pesomotore
+  // once the learning engine was started.
   long long guadagno(long long nodi) const {
-    return nodi * o.creditopernodo * std::max(25LL, n) / 25;
+    return nodi * o.creditopernodo * fattore * std::max(25LL, n) / 25;
   }
   // What is left of the allowance: a fixed part and what the nodes earned,
   // less every unit spent.
@@ -102,6 +104,12 @@ private:
   void spendi(const Responso &r) {
     l.unitacontrollo += r.spesi;
     l.unitaunicita += r.spesiunicita;
+    if (l.motori == 0 && r.motori > 0) {
+      // From now on every node, those entered before too, earns
+      // pesomotore times as much, and a look needs as many times more.
+      fattore = o.pesomotore;
+      soglia *= fattore;
+    }
     l.motori += r.motori;
   }
 
@@ -112,5 +120,7 @@ private:
   long long prossimoriesame;   // nodes at which the open values are next looked at
   long long ultimoriesame = 0; // nodes at the last look
   long long riserva = 0;       // units the looks earned and did not spend (may fall below 0)
+  long long fattore = 1;       // what a node's earnings are multiplied by: 1, or pesomotore
+                               // once a learning engine was started
   long long soglia;            // units a look needs to start (doubles, see riesaminato)
 };
