@@ -21,6 +21,10 @@
 #include "solver/sat.h"
 #include "solver/statocompletamento.h"
 
+// Only the check's own translation unit includes this: internal linkage
+// lets the compiler inline what is called from one place.
+namespace {
+
 // Whether the learning engine may fit its bound (opzioni.migliaiadiclausole)
 // at all: the pairs within the first level's cells alone, counted when it
 // is first placed, pass it on a near-empty large grid, which then never
@@ -133,3 +137,5 @@ Risposta chiedimotore(StatoCompletamento<W> &k, std::size_t a, int c, int v, lon
     tieni(k, k.sat.modello);
   return esito;
 }
+
+} // namespace

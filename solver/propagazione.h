@@ -17,6 +17,10 @@
 #include "solver/statocompletamento.h"
 #include "solver/traccia.h"
 
+// Only the check's own translation unit includes this: internal linkage
+// lets the compiler inline what is called from one place.
+namespace {
+
 // Places value v+1 (still possible there) in empty cell c and takes it from
 // the cell's row, column and box; false when that leaves a cell without a
 // value.
@@ -90,3 +94,5 @@ template <int W> bool stabilizza(StatoCompletamento<W> &k) {
       return true;
   }
 }
+
+} // namespace

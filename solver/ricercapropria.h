@@ -17,6 +17,10 @@
 #include "solver/statocompletamento.h"
 #include "solver/traccia.h"
 
+// Only the check's own translation unit includes this: internal linkage
+// lets the compiler inline what is called from one place.
+namespace {
+
 // The empty cell to branch on: fewest values for its failures (the ratio
 // of values to failures + 1 least); -1 when the grid is full.
 template <int W> int scegli(const StatoCompletamento<W> &k) {
@@ -127,3 +131,5 @@ Risposta cercacompletamento(StatoCompletamento<W> &k, long long limite, long lon
     scendi = scendi && abbinabili(k);
   }
 }
+
+} // namespace
