@@ -21,12 +21,18 @@
 //                                     puts to the completion check to OUT
 //   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
 //                                     answers by kind, units, seconds
+//   sudoku_bench specula OUT...       the same, with a second check asking
+//                                     the next value at the same cell beside
+//                                     each question: also the wall seconds
+//                                     on two processors, questions answered
+//                                     beforehand
 //   sudoku_bench campiona OUT K [C]   every K-th question of OUT put to a fresh
 //                                     CaDiCaL engine: answers, conflicts
 //                                     (median, p90, p99, most), and the three
 //                                     that took most in C configurations (6)
 //   Before the command, NOME=VALORE sets a field of the search's options
-//   (as listed in solver/opzioni.def) for conta, registra and riascolta.
+//   (as listed in solver/opzioni.def) for conta, registra, riascolta and
+//   specula.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
 //                                     wall seconds, processor seconds (all its
@@ -213,14 +219,17 @@ int misura(const char *cartella, char *argv[]) {
   return 0;
 }
 
-int riascolta(const char *nome, const Opzioni &o) {
-  const domande::Esito e = domande::riascolta(nome, o);
+int riascolta(const char *nome, const Opzioni &o, bool specula) {
+  const domande::Esito e = domande::riascolta(nome, o, specula);
   if (!e.letto) {
     std::fprintf(stderr, "%s: registro illeggibile\n", nome);
     return 2;
   }
-  std::printf("%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld secondi %.4f\n",
+  std::printf("%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld secondi %.4f",
               nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.secondi);
+  if (specula)
+    std::printf(" parete %.4f anticipate %lld", e.parete, e.anticipate);
+  std::printf("\n");
   return 0;
 }
 
@@ -317,9 +326,10 @@ int main(int argc, char *argv[]) {
     Griglia g;
     return leggi(argv[2], g) && domande::registra(g, opzioni, argv[3]) ? 0 : 2;
   }
-  if (argc >= 3 && std::strcmp(argv[1], "riascolta") == 0) {
+  if (argc >= 3 &&
+      (std::strcmp(argv[1], "riascolta") == 0 || std::strcmp(argv[1], "specula") == 0)) {
     for (int k = 2; k < argc; ++k)
-      if (riascolta(argv[k], opzioni) != 0)
+      if (riascolta(argv[k], opzioni, argv[1][0] == 's') != 0)
         return 2;
     return 0;
   }
@@ -356,7 +366,8 @@ int main(int argc, char *argv[]) {
     return estrai(argv[2], std::atoi(argv[3]));
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
-      "riascolta OUT... | campiona OUT K [C] | affianca VOLTE FILE | genera N VUOTE SEME | unica N "
+      "riascolta|specula OUT... | campiona OUT K [C] | affianca VOLTE FILE | genera N VUOTE SEME | "
+      "unica N "
       "DATE SEME | "
       "misura DIR PROG ARG... | sat|completa FILE... | estrai FILE K\n",
       stderr);

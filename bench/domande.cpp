@@ -1,5 +1,6 @@
 #include "domande.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <istream>
@@ -62,41 +63,106 @@ private:
   Completamento<W> k;
 };
 
+// One recorded event (see Registratore): its kind, then a node's child flag
+// and cells, or a question's level, cell, value and credit.
+struct Evento {
+  char tipo = 0;
+  std::size_t a = 0;
+  std::vector<std::pair<int, int>> celle;
+  int i = 0, j = 0, v = 0;
+  long long credito = 0;
+};
+
+// Reads the next event of f; false at the end or on a malformed line
+// (`guasto` then set).
+bool leggievento(std::istream &f, Evento &e, bool &guasto) {
+  std::size_t quante = 0;
+  if (!(f >> e.tipo))
+    return false;
+  if (e.tipo == 'u')
+    return true;
+  if (e.tipo == 'e' && f >> e.a >> quante) {
+    e.celle.resize(quante);
+    for (auto &[c, x] : e.celle)
+      f >> c >> x;
+    return static_cast<bool>(f);
+  }
+  if (e.tipo == 'c' && f >> e.a >> e.i >> e.j >> e.v >> e.credito)
+    return true;
+  guasto = true;
+  return false;
+}
+
+// Processor seconds of f().
+template <class F> double cronometra(F f) {
+  const std::clock_t t = std::clock();
+  f();
+  return static_cast<double>(std::clock() - t) / CLOCKS_PER_SEC;
+}
+
 // Replays the events of f (after the side n) on a check of settings o.
-template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o) {
+// With `specula`, a second check fed the same nodes takes, beside each
+// question, the next one when the record asks it at the same cell right
+// after; its exact answer spares the first check that question.  `parete`
+// is then the wall time two processors would take, each pair counting as
+// the longer of its two.
+template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o, bool specula) {
   Esito e;
   const Conto conto(o, n);
-  Completamento<W> k;
+  Completamento<W> k, secondo;
   k.prepara(n, o, conto);
+  if (specula)
+    secondo.prepara(n, o, conto);
   Griglia g(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
   std::vector<int> celle;
-  double tempo = 0;
-  char evento;
-  std::size_t a, quante;
-  int i, j, v;
-  long long credito;
-  while (f >> evento) {
-    if (evento == 'u') {
+  const auto conta = [&](const Responso &r) {
+    ++e.domande;
+    ++(r.risposta == Risposta::si ? e.si : r.risposta == Risposta::no ? e.no : e.forse);
+    e.unita += r.spesi;
+    e.testimoni += r.testimone;
+  };
+  bool guasto = false, anticipata = false;
+  Responso pronta; // the second check's answer to the question now read, when anticipata
+  Evento ora, dopo;
+  bool altro = leggievento(f, dopo, guasto);
+  while (altro) {
+    std::swap(ora, dopo);
+    altro = leggievento(f, dopo, guasto);
+    if (ora.tipo == 'u') {
       k.esci();
-    } else if (evento == 'e' && f >> a >> quante) { // a: the child of the value asked last
-      celle.resize(quante);
-      for (int &c : celle)
-        f >> c >> g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)];
-      k.entra(celle, g, a != 0);
-    } else if (evento == 'c' && f >> a >> i >> j >> v >> credito) {
-      const std::clock_t t = std::clock();
-      const Responso r = k.chiedi(a, i, j, v, credito);
-      tempo += static_cast<double>(std::clock() - t);
-      ++e.domande;
-      ++(r.risposta == Risposta::si ? e.si : r.risposta == Risposta::no ? e.no : e.forse);
-      e.unita += r.spesi;
-      e.testimoni += r.testimone;
+      if (specula)
+        secondo.esci();
+    } else if (ora.tipo == 'e') {
+      celle.clear();
+      for (const auto &[c, x] : ora.celle) {
+        celle.push_back(c);
+        g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)] = x;
+      }
+      k.entra(celle, g, ora.a != 0);
+      if (specula)
+        secondo.entra(celle, g, ora.a != 0);
+    } else if (anticipata && pronta.risposta != Risposta::forse) {
+      anticipata = false;
+      ++e.anticipate;
+      conta(pronta);
     } else {
-      return {};
+      anticipata = false;
+      Responso r;
+      const double t = cronometra([&] { r = k.chiedi(ora.a, ora.i, ora.j, ora.v, ora.credito); });
+      e.secondi += t;
+      double parallela = 0;
+      if (specula && altro && dopo.tipo == 'c' && dopo.a == ora.a && dopo.i == ora.i &&
+          dopo.j == ora.j) {
+        parallela = cronometra(
+            [&] { pronta = secondo.chiedi(dopo.a, dopo.i, dopo.j, dopo.v, dopo.credito); });
+        anticipata = true;
+        e.secondi += parallela;
+      }
+      e.parete += std::max(t, parallela);
+      conta(r);
     }
   }
-  e.secondi = tempo / CLOCKS_PER_SEC;
-  e.letto = f.eof();
+  e.letto = !guasto && f.eof();
   return e;
 }
 
@@ -112,12 +178,12 @@ bool registra(const Griglia &g, const Opzioni &o, const std::string &file) {
   return static_cast<bool>(f.flush());
 }
 
-Esito riascolta(const std::string &file, const Opzioni &o) {
+Esito riascolta(const std::string &file, const Opzioni &o, bool specula) {
   std::ifstream f(file);
   int n = 0;
   if (!(f >> n) || n < 1 || n > LATO_MASSIMO)
     return {};
-  return n <= 64 ? riascoltadi<1>(f, n, o) : riascoltadi<2>(f, n, o);
+  return n <= 64 ? riascoltadi<1>(f, n, o, specula) : riascoltadi<2>(f, n, o, specula);
 }
 
 std::vector<Griglia> campiona(const std::string &file, long long ogni) {

@@ -29,14 +29,19 @@ bool registra(const Griglia &g, const Opzioni &o, const std::string &file);
 // What a replay answered, and its time.
 struct Esito {
   long long domande = 0, si = 0, no = 0, forse = 0;
-  long long unita = 0;     // branches and conflicts spent
-  long long testimoni = 0; // questions the kept completion answered
-  double secondi = 0;      // processor time of the questions alone
-  bool letto = false;      // the file was read whole
+  long long unita = 0;      // branches and conflicts spent
+  long long testimoni = 0;  // questions the kept completion answered
+  double secondi = 0;       // processor time of the questions alone
+  double parete = 0;        // wall time of the questions, on two processors when speculating
+  long long anticipate = 0; // questions the second check answered beforehand
+  bool letto = false;       // the file was read whole
 };
 
-// Asks a fresh check with settings o every question recorded in `file`.
-Esito riascolta(const std::string &file, const Opzioni &o);
+// Asks a fresh check with settings o every question recorded in `file`;
+// with `specula`, a second check, fed the same nodes, asks beside each
+// question the next one when the record asks it right after at the same
+// cell, and its exact answer stands for that question.
+Esito riascolta(const std::string &file, const Opzioni &o, bool specula = false);
 
 // The grids of every `ogni`-th question recorded in `file`, each with the
 // value asked placed: what the search asked, for other solvers to answer.
