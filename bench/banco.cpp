@@ -21,7 +21,7 @@
 //                                     puts to the completion check to OUT
 //   sudoku_bench riascolta OUT...     asks a fresh check each question of OUT:
 //                                     answers by kind, units, seconds
-//   sudoku_bench specula OUT...       the same, with a second check asking
+//   sudoku_bench anticipa OUT...      the same, with a second check asking
 //                                     the next value at the same cell beside
 //                                     each question: also the wall seconds
 //                                     on two processors, questions answered
@@ -32,7 +32,7 @@
 //                                     that took most in C configurations (6)
 //   Before the command, NOME=VALORE sets a field of the search's options
 //   (as listed in solver/opzioni.def) for conta, registra, riascolta and
-//   specula.
+//   anticipa.
 //   sudoku_bench misura DIR PROG ARG...  runs PROG in DIR with standard input
 //                                     closed and standard error discarded:
 //                                     wall seconds, processor seconds (all its
@@ -219,15 +219,15 @@ int misura(const char *cartella, char *argv[]) {
   return 0;
 }
 
-int riascolta(const char *nome, const Opzioni &o, bool specula) {
-  const domande::Esito e = domande::riascolta(nome, o, specula);
+int riascolta(const char *nome, const Opzioni &o, bool anticipa) {
+  const domande::Esito e = domande::riascolta(nome, o, anticipa);
   if (!e.letto) {
     std::fprintf(stderr, "%s: registro illeggibile\n", nome);
     return 2;
   }
   std::printf("%s domande %lld si %lld no %lld forse %lld testimoni %lld unita %lld secondi %.4f",
               nome, e.domande, e.si, e.no, e.forse, e.testimoni, e.unita, e.secondi);
-  if (specula)
+  if (anticipa)
     std::printf(" parete %.4f anticipate %lld", e.parete, e.anticipate);
   std::printf("\n");
   return 0;
@@ -327,9 +327,9 @@ int main(int argc, char *argv[]) {
     return leggi(argv[2], g) && domande::registra(g, opzioni, argv[3]) ? 0 : 2;
   }
   if (argc >= 3 &&
-      (std::strcmp(argv[1], "riascolta") == 0 || std::strcmp(argv[1], "specula") == 0)) {
+      (std::strcmp(argv[1], "riascolta") == 0 || std::strcmp(argv[1], "anticipa") == 0)) {
     for (int k = 2; k < argc; ++k)
-      if (riascolta(argv[k], opzioni, argv[1][0] == 's') != 0)
+      if (riascolta(argv[k], opzioni, argv[1][0] == 'a') != 0)
         return 2;
     return 0;
   }
@@ -366,7 +366,8 @@ int main(int argc, char *argv[]) {
     return estrai(argv[2], std::atoi(argv[3]));
   std::fputs(
       "uso: sudoku_bench [NOME=VALORE...] conta|senza|riferimento FILE... | registra FILE OUT | "
-      "riascolta|specula OUT... | campiona OUT K [C] | affianca VOLTE FILE | genera N VUOTE SEME | "
+      "riascolta|anticipa OUT... | campiona OUT K [C] | affianca VOLTE FILE | genera N VUOTE SEME "
+      "| "
       "unica N "
       "DATE SEME | "
       "misura DIR PROG ARG... | sat|completa FILE... | estrai FILE K\n",

@@ -101,17 +101,17 @@ template <class F> double cronometra(F f) {
 }
 
 // Replays the events of f (after the side n) on a check of settings o.
-// With `specula`, a second check fed the same nodes takes, beside each
+// With `anticipa`, a second check fed the same nodes takes, beside each
 // question, the next one when the record asks it at the same cell right
 // after; its exact answer spares the first check that question.  `parete`
 // is then the wall time two processors would take, each pair counting as
 // the longer of its two.
-template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o, bool specula) {
+template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o, bool anticipa) {
   Esito e;
   const Conto conto(o, n);
   Completamento<W> k, secondo;
   k.prepara(n, o, conto);
-  if (specula)
+  if (anticipa)
     secondo.prepara(n, o, conto);
   Griglia g(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), 0));
   std::vector<int> celle;
@@ -130,7 +130,7 @@ template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o, boo
     altro = leggievento(f, dopo, guasto);
     if (ora.tipo == 'u') {
       k.esci();
-      if (specula)
+      if (anticipa)
         secondo.esci();
     } else if (ora.tipo == 'e') {
       celle.clear();
@@ -139,7 +139,7 @@ template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o, boo
         g[static_cast<std::size_t>(c / n)][static_cast<std::size_t>(c % n)] = x;
       }
       k.entra(celle, g, ora.a != 0);
-      if (specula)
+      if (anticipa)
         secondo.entra(celle, g, ora.a != 0);
     } else if (anticipata && pronta.risposta != Risposta::forse) {
       anticipata = false;
@@ -151,7 +151,7 @@ template <int W> Esito riascoltadi(std::istream &f, int n, const Opzioni &o, boo
       const double t = cronometra([&] { r = k.chiedi(ora.a, ora.i, ora.j, ora.v, ora.credito); });
       e.secondi += t;
       double parallela = 0;
-      if (specula && altro && dopo.tipo == 'c' && dopo.a == ora.a && dopo.i == ora.i &&
+      if (anticipa && altro && dopo.tipo == 'c' && dopo.a == ora.a && dopo.i == ora.i &&
           dopo.j == ora.j) {
         parallela = cronometra(
             [&] { pronta = secondo.chiedi(dopo.a, dopo.i, dopo.j, dopo.v, dopo.credito); });
@@ -178,12 +178,12 @@ bool registra(const Griglia &g, const Opzioni &o, const std::string &file) {
   return static_cast<bool>(f.flush());
 }
 
-Esito riascolta(const std::string &file, const Opzioni &o, bool specula) {
+Esito riascolta(const std::string &file, const Opzioni &o, bool anticipa) {
   std::ifstream f(file);
   int n = 0;
   if (!(f >> n) || n < 1 || n > LATO_MASSIMO)
     return {};
-  return n <= 64 ? riascoltadi<1>(f, n, o, specula) : riascoltadi<2>(f, n, o, specula);
+  return n <= 64 ? riascoltadi<1>(f, n, o, anticipa) : riascoltadi<2>(f, n, o, anticipa);
 }
 
 std::vector<Griglia> campiona(const std::string &file, long long ogni) {

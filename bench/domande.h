@@ -32,16 +32,16 @@ struct Esito {
   long long unita = 0;      // branches and conflicts spent
   long long testimoni = 0;  // questions the kept completion answered
   double secondi = 0;       // processor time of the questions alone
-  double parete = 0;        // wall time of the questions, on two processors when speculating
+  double parete = 0;        // wall time of the questions, on two processors when asking ahead
   long long anticipate = 0; // questions the second check answered beforehand
   bool letto = false;       // the file was read whole
 };
 
 // Asks a fresh check with settings o every question recorded in `file`;
-// with `specula`, a second check, fed the same nodes, asks beside each
+// with `anticipa`, a second check, fed the same nodes, asks beside each
 // question the next one when the record asks it right after at the same
 // cell, and its exact answer stands for that question.
-Esito riascolta(const std::string &file, const Opzioni &o, bool specula = false);
+Esito riascolta(const std::string &file, const Opzioni &o, bool anticipa = false);
 
 // The grids of every `ogni`-th question recorded in `file`, each with the
 // value asked placed: what the search asked, for other solvers to answer.
