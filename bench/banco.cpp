@@ -326,10 +326,10 @@ int main(int argc, char *argv[]) {
     Griglia g;
     return leggi(argv[2], g) && domande::registra(g, opzioni, argv[3]) ? 0 : 2;
   }
-  if (argc >= 3 &&
-      (std::strcmp(argv[1], "riascolta") == 0 || std::strcmp(argv[1], "anticipa") == 0)) {
+  const bool anticipa = argc >= 3 && std::strcmp(argv[1], "anticipa") == 0;
+  if (argc >= 3 && (anticipa || std::strcmp(argv[1], "riascolta") == 0)) {
     for (int k = 2; k < argc; ++k)
-      if (riascolta(argv[k], opzioni, argv[1][0] == 'a') != 0)
+      if (riascolta(argv[k], opzioni, anticipa) != 0)
         return 2;
     return 0;
   }

@@ -4,8 +4,8 @@
 // The search earns an allowance as it enters nodes, more once the check has
 // started its learning engine; each question may spend a share of what is
 // left, and the looks at the values the check left open have a reserve of
-// their own.  Counting work instead of time keeps runs
-// repeatable.  Every conversion to units is here.
+// their own.  Counting work instead of time keeps runs repeatable.  Every
+// conversion to units is here.
 #pragma once
 
 #include <algorithm>
